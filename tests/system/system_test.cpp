@@ -1,0 +1,161 @@
+#include "system/system.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// A scratch directory with one readable file, removed afterwards.
+class SystemFiles : public testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/rsystem_test_XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        file = dir + "/present.bin";
+        FILE* f = fopen(file.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        fputs("x", f);
+        fclose(f);
+    }
+    void TearDown() override {
+        std::remove(file.c_str());
+        rmdir(dir.c_str());
+    }
+    std::string dir, file;
+    RSystem sys;
+};
+
+struct FakeInput : RInputSource {
+    int cursorX = 0, cursorY = 0;
+    bool isKeyDown(char key) override { return key == 'A'; }
+    void getMouseButtons(bool& left, bool& right) override { left = false, right = true; }
+    void getCursorPos(int& x, int& y) override { x = cursorX, y = cursorY; }
+    void setCursorPos(int x, int y) override { cursorX = x, cursorY = y; }
+};
+
+}  // namespace
+
+TEST(SystemTimerTest, DivisorsAreTruncatedFrequencyFractions) {
+    RSystem native, slow;
+    EXPECT_EQ(native.getTimeMs(), 0u);  // no divisor yet: no division by zero
+    testing::internal::CaptureStdout();
+    native.initTimer();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Init high performance timer...\n");
+    EXPECT_EQ(native.ticksPerMs, 1000000u);
+    EXPECT_EQ(native.ticksPer10Us, 10000u);
+
+    testing::internal::CaptureStdout();
+    slow.initTimer(3579545);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(slow.ticksPerMs, 3579u);
+    EXPECT_EQ(slow.ticksPer10Us, 35u);
+    // The truncated divisor makes that clock run 0.015 % fast.
+    const uint64_t before = native.getTimeMs();
+    const uint64_t fast = slow.getTimeMs();
+    const uint64_t after = native.getTimeMs();
+    EXPECT_GE(fast, before);
+    EXPECT_LE(fast, static_cast<uint64_t>(after * (3579545.0 / 3579000.0)) + 1);
+}
+
+TEST(SystemTimerTest, ClocksAgreeAndAdvance) {
+    RSystem sys;
+    testing::internal::CaptureStdout();
+    sys.initTimer();
+    testing::internal::GetCapturedStdout();
+    const uint64_t ms1 = sys.getTimeMs();
+    const uint64_t t10 = sys.getTime10Us();
+    const uint64_t ms2 = sys.getTimeMs();
+    EXPECT_LE(ms1, t10 / 100);
+    EXPECT_LE(t10 / 100, ms2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_GE(sys.getTimeMs(), ms2 + 20);
+}
+
+TEST_F(SystemFiles, FileExistsOnlyForReadableRegularFiles) {
+    EXPECT_TRUE(sys.fileExists(file));
+    EXPECT_FALSE(sys.fileExists(dir));
+    EXPECT_FALSE(sys.fileExists(dir + "/absent.bin"));
+    EXPECT_FALSE(sys.fileExists(""));
+    if (geteuid() != 0) {  // root reads anything
+        chmod(file.c_str(), 0);
+        EXPECT_FALSE(sys.fileExists(file));
+        chmod(file.c_str(), 0644);
+    }
+}
+
+TEST_F(SystemFiles, AutoCheckFileIsSilentWhenPresent) {
+    testing::internal::CaptureStdout();
+    sys.autoCheckFile(file);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+TEST_F(SystemFiles, AutoCheckFileEndsProcessWhenMissing) {
+    const std::string missing = dir + "/absent.tga";
+    // The message goes to standard output; check it in a child with stdout
+    // pointed at stderr, where the death test looks.
+    EXPECT_EXIT(
+        {
+            dup2(STDERR_FILENO, STDOUT_FILENO);
+            sys.autoCheckFile(missing);
+        },
+        testing::ExitedWithCode(0), "RSystem::autoCheckFile : file not found " + missing + "\n");
+}
+
+TEST(SystemInputTest, NothingDownUntilAWindowSuppliesInput) {
+    RSystem sys;
+    bool left = true, right = true;
+    int x = 7, y = 7;
+    EXPECT_FALSE(sys.isKeyDown('A'));
+    sys.getMouseButtons(left, right);
+    EXPECT_FALSE(left || right);
+    sys.getCursorPos(x, y);
+    EXPECT_EQ(x + y, 0);
+
+    FakeInput input;
+    sys.setInputSource(&input);
+    EXPECT_TRUE(sys.isKeyDown('A'));
+    EXPECT_FALSE(sys.isKeyDown('B'));
+    sys.getMouseButtons(left, right);
+    EXPECT_TRUE(!left && right);
+    sys.setCursorPos(320, 240);
+    sys.getCursorPos(x, y);
+    EXPECT_EQ(x, 320);
+    EXPECT_EQ(y, 240);
+}
+
+TEST(SystemConsoleTest, WritesOnlyAfterOpening) {
+    RSystem sys;
+    EXPECT_EQ(sys.consoleHandle, -1);
+    testing::internal::CaptureStdout();
+    sys.writeConsole("lost\n");
+    printf("first ");
+    sys.openConsole();
+    sys.writeConsole(std::string("lap 1\0b\n", 8));
+    sys.writeConsole("");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string("first lap 1\0b\n", 14));
+}
+
+TEST(SystemRandomTest, UnitRangeIsClosed) {
+    EXPECT_EQ(RSystem::unitFromRand(32767), 1.0);
+    EXPECT_EQ(RSystem::unitFromRand(0), 0.0);
+    RSystem sys;
+    srand(12345);
+    double lo = 1.0, hi = 0.0;
+    for (int i = 0; i < 20000; ++i) {
+        const double r = sys.randomUnit();
+        lo = std::min(lo, r);
+        hi = std::max(hi, r);
+    }
+    EXPECT_GE(lo, 0.0);
+    EXPECT_LE(hi, 1.0);
+    EXPECT_GT(hi - lo, 0.99);
+}
