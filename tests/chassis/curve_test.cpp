@@ -1,0 +1,205 @@
+// The lookup curve: sampling, resampling as the exported engine curves are
+// made, and its text file (written byte for byte, read back through the
+// configuration reader).
+
+#include "chassis/curve.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+CCurve twoPoints()
+{
+    CCurve c;
+    c.addValue(0.0f, 10.0f);
+    c.addValue(1000.0f, 250.0f);
+    return c;
+}
+
+TEST(CurveTest, FlatBeyondEndsLinearBetweenExactOnPoints)
+{
+    CCurve c;
+    c.addValue(0.0f, 10.0f);
+    c.addValue(100.0f, 30.0f);
+    c.addValue(300.0f, 10.0f);
+    EXPECT_FLOAT_EQ(c.getValue(-50.0f), 10.0f);
+    EXPECT_FLOAT_EQ(c.getValue(1e9f), 10.0f);
+    EXPECT_FLOAT_EQ(c.getValue(0.0f), 10.0f);
+    EXPECT_FLOAT_EQ(c.getValue(100.0f), 30.0f);
+    EXPECT_FLOAT_EQ(c.getValue(300.0f), 10.0f);
+    EXPECT_FLOAT_EQ(c.getValue(50.0f), 20.0f);
+    EXPECT_FLOAT_EQ(c.getValue(200.0f), 20.0f);
+}
+
+TEST(CurveTest, OnePointAndEmptyCurves)
+{
+    CCurve one;
+    one.addValue(5.0f, 7.0f);
+    for (float x : {-1e6f, 0.0f, 5.0f, 6.0f, 1e6f}) EXPECT_FLOAT_EQ(one.getValue(x), 7.0f) << x;
+    CCurve empty;
+    EXPECT_EQ(empty.size(), 0u);
+    EXPECT_FLOAT_EQ(empty.getValue(3.0f), 0.0f);
+}
+
+TEST(CurveTest, UnsortedPointsUseTheFirstBracket)
+{
+    // Nothing sorts: the walk takes the first X[i] >= x.
+    CCurve c;
+    c.addValue(0.0f, 0.0f);
+    c.addValue(10.0f, 100.0f);
+    c.addValue(5.0f, -100.0f);
+    EXPECT_FLOAT_EQ(c.getValue(5.0f), 50.0f);
+    EXPECT_FLOAT_EQ(c.getValue(20.0f), -100.0f);
+}
+
+TEST(CurveResampleTest, EngineExportGrid)
+{
+    CCurve c = twoPoints();
+    c.resample(500.0f, 0.0f, 15000.0f);
+    ASSERT_EQ(c.size(), 31u);
+    ASSERT_EQ(c.Y.size(), 31u);
+    for (std::size_t i = 0; i < c.size(); ++i) EXPECT_EQ(c.X[i], 500.0f * i);
+    EXPECT_FLOAT_EQ(c.Y[0], 10.0f);
+    EXPECT_FLOAT_EQ(c.Y[1], 130.0f);
+    EXPECT_FLOAT_EQ(c.Y[2], 250.0f);
+    EXPECT_FLOAT_EQ(c.Y[30], 250.0f);
+}
+
+TEST(CurveResampleTest, AbscissaIsASinglePrecisionRunningSum)
+{
+    // 0.1f added ten times in float is 1.0000001 > 1, so the point at 1 is
+    // not taken (a double or multiplied abscissa would take it).
+    CCurve c = twoPoints();
+    c.resample(0.1f, 0.0f, 1.0f);
+    ASSERT_EQ(c.size(), 10u);
+    float x = 0.0f;
+    for (std::size_t i = 0; i < c.size(); ++i) {
+        EXPECT_EQ(c.X[i], x);
+        x += 0.1f;
+    }
+}
+
+TEST(CurveResampleTest, BadStepLeavesCurveAlone)
+{
+    CCurve c = twoPoints();
+    testing::internal::CaptureStdout();
+    c.resample(0.0f, 0.0f, 10.0f);
+    c.resample(-1.0f, 0.0f, 10.0f);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("not positive"), std::string::npos);
+    EXPECT_EQ(c.size(), 2u);
+    // A step too small to move the running sum stops instead of spinning.
+    c.resample(1.0f, 1e9f, 2e9f);
+    EXPECT_EQ(c.size(), 1u);
+}
+
+class CurveFileTest : public ::testing::Test {
+protected:
+    std::string path(const std::string& name) const { return dir / name; }
+    std::string slurp(const std::string& name) const
+    {
+        std::ifstream in(dir / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    void write(const std::string& name, const std::string& bytes) const
+    {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+    }
+
+    TempDir dir;
+};
+
+TEST_F(CurveFileTest, SaveWritesTheExactFormat)
+{
+    twoPoints().save(path("c.vqcv"));
+    EXPECT_EQ(slurp("c.vqcv"),
+              "[HEADER]\nVALUES=2\n\n"
+              "[VALUE0]\nX=0.000000\nY=10.000000\n\n"
+              "[VALUE1]\nX=1000.000000\nY=250.000000\n\n");
+    // Saving again truncates the old file.
+    CCurve().save(path("c.vqcv"));
+    EXPECT_EQ(slurp("c.vqcv"), "[HEADER]\nVALUES=0\n\n");
+}
+
+TEST_F(CurveFileTest, SaveIntoMissingFolderIsSkipped)
+{
+    twoPoints().save(path("no_folder/c.vqcv"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "no_folder"));
+}
+
+TEST_F(CurveFileTest, SaveThenLoadKeepsSixDecimals)
+{
+    CCurve c;
+    c.addValue(-12.345678f, 0.001234f);
+    c.addValue(7000.5f, 508.25f);
+    c.addValue(15000.0f, -3.0f);
+    c.save(path("r.exp"));
+    CCurve back;
+    back.addValue(1.0f, 1.0f);  // load replaces whatever was there
+    back.load(path("r.exp"));
+    ASSERT_EQ(back.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(back.X[i], c.X[i], 1e-6 * std::max(1.0f, std::abs(c.X[i])));
+        EXPECT_NEAR(back.Y[i], c.Y[i], 1e-6 * std::max(1.0f, std::abs(c.Y[i])));
+    }
+}
+
+TEST_F(CurveFileTest, LoadsCrLfFileWithSectionsInAnyOrder)
+{
+    write("coast.vqcv",
+          "[HEADER]\r\nVALUES=3\r\n\r\n"
+          "[VALUE2]\r\nX=7000.0\r\nY=-40.0\r\n\r\n"
+          "[VALUE0]\r\nX=0.0\r\nY=0.0\r\n\r\n"
+          "[VALUE1]\r\nX=1000.0\r\nY=-5.5\r\n\r\n");
+    CCurve c;
+    c.load(path("coast.vqcv"));
+    ASSERT_EQ(c.size(), 3u);
+    EXPECT_FLOAT_EQ(c.X[1], 1000.0f);
+    EXPECT_FLOAT_EQ(c.Y[1], -5.5f);
+    EXPECT_FLOAT_EQ(c.X[2], 7000.0f);
+    EXPECT_FLOAT_EQ(c.Y[2], -40.0f);
+}
+
+TEST_F(CurveFileTest, MissingFileOrNonPositiveCountGivesEmptyCurve)
+{
+    CCurve c = twoPoints();
+    c.load(path("absent.vqcv"));
+    EXPECT_EQ(c.size(), 0u);
+    write("neg.vqcv", "[HEADER]\nVALUES=-4\n\n[VALUE0]\nX=1\nY=2\n\n");
+    c.load(path("neg.vqcv"));
+    EXPECT_EQ(c.size(), 0u);
+}
+
+TEST_F(CurveFileTest, MissingPointSectionsReadAsZero)
+{
+    write("gap.vqcv", "[HEADER]\nVALUES=2\n\n[VALUE0]\nX=1\nY=2\n\n");
+    CCurve c;
+    c.load(path("gap.vqcv"));
+    ASSERT_EQ(c.size(), 2u);
+    EXPECT_FLOAT_EQ(c.X[1], 0.0f);
+    EXPECT_FLOAT_EQ(c.Y[1], 0.0f);
+}
+
+TEST_F(CurveFileTest, HugeCountIsClampedToWhatTheFileCanHold)
+{
+    const std::string text = "[HEADER]\nVALUES=2000000000\n\n[VALUE0]\nX=1\nY=2\n\n";
+    write("huge.vqcv", text);
+    CCurve c;
+    testing::internal::CaptureStdout();
+    c.load(path("huge.vqcv"));
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(c.size(), text.size() / 8);
+    EXPECT_NE(out.find("declares 2000000000 values"), std::string::npos) << out;
+    EXPECT_FLOAT_EQ(c.X[0], 1.0f);
+}
+
+}  // namespace
