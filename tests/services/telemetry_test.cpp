@@ -1,0 +1,68 @@
+// The telemetry recorder: samples land in the named channel in call order,
+// unknown names are reported, and a disabled recorder keeps nothing.
+
+#include "services/telemetry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(TelemetryTest, EveryChannelHoldsItsSamplesInCallOrder)
+{
+    CTelemetry t;
+    t.addChannel("speed");
+    t.addChannel("rpm");
+    for (int i = 0; i < 5; ++i) {
+        t.addSample("speed", 1.5f * i);
+        t.addSample("rpm", 1000.0f + i);
+    }
+    const auto& channels = t.getChannels();
+    ASSERT_EQ(channels.size(), 2u);
+    EXPECT_EQ(channels[0]->name, "speed");
+    EXPECT_EQ(channels[1]->name, "rpm");
+    for (const auto& c : channels) ASSERT_EQ(c->values.size(), 5u);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_FLOAT_EQ(channels[0]->values[i], 1.5f * i);
+        EXPECT_FLOAT_EQ(channels[1]->values[i], 1000.0f + i);
+    }
+}
+
+TEST(TelemetryTest, UnknownNameIsReportedAndChangesNothing)
+{
+    CTelemetry t;
+    t.addChannel("slip_lf");
+    t.addSample("slip_lf", 0.1f);
+    testing::internal::CaptureStdout();
+    t.addSample("slip_LF", 0.2f);  // names compare exactly
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Telemetry key slip_LF not found\n");
+    ASSERT_EQ(t.findChannel("slip_lf")->values.size(), 1u);
+    EXPECT_EQ(t.findChannel("slip_LF"), nullptr);
+}
+
+TEST(TelemetryTest, DuplicateNameFeedsTheFirstChannel)
+{
+    CTelemetry t;
+    t.addChannel("x");
+    t.addChannel("x");
+    t.addSample("x", 3.0f);
+    EXPECT_EQ(t.getChannels()[0]->values.size(), 1u);
+    EXPECT_TRUE(t.getChannels()[1]->values.empty());
+    EXPECT_EQ(t.findChannel("x"), t.getChannels()[0].get());
+}
+
+TEST(TelemetryTest, DisabledRecorderRecordsAndReportsNothing)
+{
+    CTelemetry t;
+    EXPECT_TRUE(t.enabled);
+    t.addChannel("x");
+    t.enabled = false;
+    testing::internal::CaptureStdout();
+    t.addSample("x", 1.0f);
+    t.addSample("unknown", 1.0f);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_TRUE(t.findChannel("x")->values.empty());
+}
+
+}  // namespace
