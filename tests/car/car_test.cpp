@@ -1,0 +1,126 @@
+// The concrete car through its host interface, inside one process: what it
+// keeps from init, what it answers before it has moved, and what the host
+// names through the text slots.
+
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "car/solvi.h"
+#include "car/track.h"
+#include "host/sim_host.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+class FlatTrack : public ITrack {
+public:
+    void unusedSlot0() override {}
+    const TrackSurface* queryGround(const Vector3&, Vector3&, Vector3&, const TrackSurface*, const SurfaceInfo**,
+                                    GroundQueryCache*, int) override
+    {
+        return nullptr;
+    }
+    const WallRecord* queryWall(ICar*) override { return nullptr; }
+    float trackValue() override { return 42.5f; }
+    void unusedSlot4() override {}
+    bool isFinishLine(const TrackSurface*) override { return false; }
+    bool isIntermediateLine(const TrackSurface*) override { return false; }
+};
+
+class CarTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    WorkIn work{dir.path()};
+};
+
+}  // namespace
+
+TEST_F(CarTest, InitKeepsTheHostsSecondBaseAndTheTrackValue)
+{
+    CSolvi car;
+    SimHost host;
+    FlatTrack track;
+    ICar& iface = car;
+    iface.init(nullptr, nullptr, &track, &host);
+
+    EXPECT_EQ(car.simHost, static_cast<ISimHost*>(&host));
+    EXPECT_EQ(car.shiftListener, static_cast<IShiftListener*>(&host));
+    EXPECT_EQ(car.track, &track);
+    EXPECT_FLOAT_EQ(car.trackValue, 42.5f);
+}
+
+TEST_F(CarTest, SetupNamedBeforeInitIsLoadedByInit)
+{
+    std::filesystem::create_directories("setups");
+    {
+        std::ofstream file("setups/wet", std::ios::binary);
+        const int32_t version = 666;
+        const float bias = 61.5f;
+        file.write(reinterpret_cast<const char*>(&version), 4);
+        file.write(reinterpret_cast<const char*>(&bias), 4);
+        for (int i = 0; i < 46; ++i) file.write("\0\0\0\0", 4);
+    }
+    CSolvi car;
+    SimHost host;
+    FlatTrack track;
+    ICar& iface = car;
+    iface.setTextC("wet");
+    EXPECT_EQ(car.textC, "wet");
+    iface.init(nullptr, nullptr, &track, &host);
+    EXPECT_FLOAT_EQ(car.setupStore.brakeBiasPercent, 61.5f);
+}
+
+TEST_F(CarTest, AnswersBeforeItHasMoved)
+{
+    CSolvi car;
+    ICar& iface = car;
+    EXPECT_STREQ(iface.getShortName(), "solvi");
+    EXPECT_FLOAT_EQ(iface.getConstant(), 90.0f);
+    EXPECT_TRUE(iface.isAvailable());
+    EXPECT_EQ(iface.getBody(), static_cast<CRigidBody*>(&car));
+    EXPECT_EQ(iface.getMatrix(), &car.matrix);
+    EXPECT_EQ(iface.getLapTimer(), &car.lapTimer);
+    EXPECT_FLOAT_EQ(iface.getMaxWheelSpeedOnSurface(0), -1.0f);
+
+    car.odometer = 999.9;
+    EXPECT_EQ(iface.getOdometerKm(), 0);
+    car.odometer = 1000.0;
+    EXPECT_EQ(iface.getOdometerKm(), 1);
+
+    car.msSinceReset = 2500;
+    iface.resetInputDelay();
+    EXPECT_EQ(car.msSinceReset, 0);
+}
+
+TEST_F(CarTest, StoresWhatTheHostHandsIt)
+{
+    CSolvi car;
+    ICar& iface = car;
+    DriverRecord driver{"Ana"};
+    iface.setDriver(&driver);
+    driver.name = "changed later";
+    EXPECT_EQ(iface.getDriver(), &driver);
+    EXPECT_EQ(car.driverName, "Ana");  // the name is copied when handed over
+
+    iface.setSkinName("blue");
+    iface.setTextA("a");
+    iface.setTextB("b");
+    EXPECT_EQ(car.skinName, "blue");
+    EXPECT_EQ(car.textA, "a");
+    EXPECT_EQ(car.textB, "b");
+
+    car.wheelEventFlags = {true, false, true, false};
+    EXPECT_EQ(iface.getWheelEvent(2, true), 1);
+    iface.clearWheelEvents();
+    EXPECT_EQ(iface.getWheelEvent(2, true), 0);
+}
+
+TEST(CarLayout, BaseCarIsNotAvailable)
+{
+    TempDir dir;
+    WorkIn work(dir.path());
+    CCar car;
+    EXPECT_FALSE(static_cast<ICar&>(car).isAvailable());
+    EXPECT_FLOAT_EQ(static_cast<ICar&>(car).getConstant(), 0.0f);
+}
