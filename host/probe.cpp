@@ -1,0 +1,79 @@
+#include "host/probe.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+#include <ode/ode.h>
+
+#include "car/icar.h"
+#include "host/plugin_library.h"
+#include "host/run_directory.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+// What the car writes when it is destroyed without having been initialised.
+const char* const kUnloadFiles[] = {"out/power.exp", "out/coast.exp", "cars/solvi/engine/power.exp"};
+}  // namespace
+
+int runProbe(const HostOptions& options)
+{
+    RunDirectory run;
+    const std::string dataDir = options.dataDir.empty() ? SOLVI_DEFAULT_DATA_DIR : options.dataDir;
+    if (!run.prepare(options.runDir, dataDir)) {
+        std::fprintf(stderr, "vqsim: %s\n", run.error.c_str());
+        return 1;
+    }
+    std::printf("vqsim: run directory %s\n", run.path.c_str());
+    std::fflush(stdout);
+    const std::string plugin =
+        fs::absolute(options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath).string();
+    if (chdir(run.path.c_str()) != 0) {
+        std::fprintf(stderr, "vqsim: cannot enter the run directory %s\n", run.path.c_str());
+        return 1;
+    }
+    std::srand(options.seed);
+
+    // The car's destructor may destroy physics geometry, so the physics
+    // library stays initialised until the plug-in is gone.
+    dInitODE2(0);
+    dAllocateODEDataForThread(dAllocateMaskAll);
+
+    int status = 0;
+    {
+        PluginLibrary library;
+        if (!library.open(plugin)) {
+            std::fprintf(stderr, "vqsim: %s\n", library.error().c_str());
+            dCloseODE();
+            return 1;
+        }
+        ICar* car = library.car();
+        std::printf("vqsim: plug-in %s\n", plugin.c_str());
+        std::printf("vqsim: car \"%s\", constant %.1f, available: %s\n", car->getShortName(),
+                    car->getConstant(), car->isAvailable() ? "yes" : "no");
+        std::fflush(stdout);
+
+        // Clear what an earlier run left, so the files prove this unload.
+        for (const char* file : kUnloadFiles) fs::remove(file);
+
+        const bool unloaded = library.close();
+        std::fflush(stdout);
+        int written = 0;
+        for (const char* file : kUnloadFiles) written += fs::exists(file) ? 1 : 0;
+        if (!unloaded) {
+            std::fprintf(stderr, "vqsim: the plug-in is still loaded after dlclose; its car was not destroyed\n");
+            status = 1;
+        } else if (written != 3) {
+            std::fprintf(stderr, "vqsim: the plug-in unloaded but its car wrote %d of its 3 result files\n",
+                         written);
+            status = 1;
+        } else {
+            std::printf("vqsim: plug-in unloaded; the car's destructor wrote out/power.exp, out/coast.exp "
+                        "and cars/solvi/engine/power.exp\n");
+        }
+    }
+    dCloseODE();
+    return status;
+}

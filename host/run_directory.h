@@ -1,0 +1,16 @@
+#pragma once
+// The folder a run works in. Everything the car reads and writes lives below
+// it: its own copy of the car's data (so the repository's data/ is never
+// modified), and the "out/", "replay/" and "cfg/" folders the car writes into.
+
+#include <string>
+
+struct RunDirectory {
+    std::string path;   // absolute
+    std::string error;  // set when prepare fails
+
+    // Creates the folders and copies the car's data and the shared sounds
+    // from dataDir, refreshing files that changed there. Files the car wrote
+    // stay. Returns false with `error` set when something cannot be made.
+    bool prepare(const std::string& runDir, const std::string& dataDir);
+};

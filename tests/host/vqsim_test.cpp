@@ -1,0 +1,116 @@
+// vqsim as a user runs it: prepare a run directory, load the car, report it,
+// unload it; and clear words when something is wrong.
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <ode/ode.h>
+#include <sys/wait.h>
+
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    std::string output;  // standard output and standard error together
+};
+
+Result runVqsim(const std::string& arguments)
+{
+    const std::string command = std::string(SOLVI_VQSIM_PATH) + " " + arguments + " 2>&1";
+    Result result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return result;
+    std::array<char, 4096> buffer;
+    size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+}  // namespace
+
+TEST(Vqsim, DriveLoadsReportsAndUnloadsTheCarInItsRunDirectory)
+{
+    TempDir dir;
+    const fs::path run = dir / "run";
+    const Result r = runVqsim("drive --run-dir " + run.string() + " --data " SOLVI_DATA_DIR);
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+
+    EXPECT_TRUE(contains(r.output, "run directory " + fs::canonical(run).string())) << r.output;
+    EXPECT_TRUE(contains(r.output, "car \"solvi\", constant 90.0, available: yes")) << r.output;
+    EXPECT_TRUE(contains(r.output, "Solvi destructor")) << r.output;
+    EXPECT_TRUE(contains(r.output, "plug-in unloaded")) << r.output;
+
+    for (const char* sub : {"out", "replay", "cfg"}) EXPECT_TRUE(fs::is_directory(run / sub)) << sub;
+    EXPECT_TRUE(fs::exists(run / "cars/solvi/engine/coast.vqcv"));  // the car's data was copied
+    EXPECT_TRUE(fs::exists(run / "out/power.exp"));
+    EXPECT_TRUE(fs::exists(run / "out/coast.exp"));
+    EXPECT_TRUE(fs::exists(run / "cars/solvi/engine/power.exp"));
+    EXPECT_FALSE(fs::exists(fs::path(SOLVI_DATA_DIR) / "cars/solvi/engine/power.exp"))
+        << "the run wrote into the repository's data folder";
+}
+
+TEST(Vqsim, SecondRunReusesTheRunDirectory)
+{
+    TempDir dir;
+    const std::string args = "probe --run-dir " + (dir / "run").string() + " --data " SOLVI_DATA_DIR;
+    ASSERT_EQ(runVqsim(args).exitCode, 0);
+    const Result second = runVqsim(args);
+    EXPECT_EQ(second.exitCode, 0) << second.output;
+    EXPECT_TRUE(contains(second.output, "plug-in unloaded")) << second.output;
+}
+
+TEST(Vqsim, ReportsAMissingPluginOrAMissingEntryPoint)
+{
+    TempDir dir;
+    const std::string common = " --run-dir " + (dir / "run").string() + " --data " SOLVI_DATA_DIR;
+
+    const Result missing = runVqsim("probe --plugin " + (dir / "nothing.so").string() + common);
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(contains(missing.output, "cannot load the car plug-in")) << missing.output;
+    EXPECT_TRUE(contains(missing.output, "nothing.so")) << missing.output;
+
+    // A real shared library that is not a car: the physics library itself.
+    Dl_info info{};
+    ASSERT_NE(dladdr(reinterpret_cast<void*>(&dInitODE2), &info), 0);
+    const Result foreign = runVqsim(std::string("probe --plugin ") + info.dli_fname + common);
+    EXPECT_EQ(foreign.exitCode, 1);
+    EXPECT_TRUE(contains(foreign.output, "does not export vqInit")) << foreign.output;
+}
+
+TEST(Vqsim, ReportsAMissingDataFolder)
+{
+    TempDir dir;
+    const Result r = runVqsim("probe --run-dir " + (dir / "run").string() + " --data " + (dir / "none").string());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(contains(r.output, "cars/solvi does not exist")) << r.output;
+}
+
+TEST(Vqsim, HelpAndBadCommandLines)
+{
+    const Result help = runVqsim("--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(contains(help.output, "usage: vqsim")) << help.output;
+    EXPECT_TRUE(contains(help.output, "--plugin PATH")) << help.output;
+
+    const Result unknown = runVqsim("--frobnicate");
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(contains(unknown.output, "unknown option '--frobnicate'")) << unknown.output;
+
+    const Result noValue = runVqsim("drive --plugin");
+    EXPECT_EQ(noValue.exitCode, 2);
+    EXPECT_TRUE(contains(noValue.output, "--plugin needs a value")) << noValue.output;
+
+    EXPECT_EQ(runVqsim("fly").exitCode, 2);
+    EXPECT_EQ(runVqsim("--seed x1").exitCode, 2);
+}
