@@ -1,24 +1,35 @@
-// vqsim: the reference host of the car plug-in.
+// vqsim: the reference host of the car plug-in, and the users' toolbox for
+// the car's data.
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
-#include "host/options.h"
-#include "host/probe.h"
+#include "host/commands.h"
+
+namespace {
+void printUsage()
+{
+    std::printf("usage: vqsim [COMMAND] [ARGUMENTS]\n\n"
+                "The reference host of the Solvi car plug-in.\n\nCommands:\n");
+    for (const Command& command : allCommands())
+        std::printf("  %-8s %-28s %s\n", command.name, command.arguments, command.summary);
+    std::printf("\nWithout a command vqsim drives. 'vqsim COMMAND --help' describes a command.\n");
+}
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    HostOptions options;
-    std::string error;
-    if (!parseOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "vqsim: %s\nTry 'vqsim --help'.\n", error.c_str());
-        return 2;
-    }
-    if (options.help) {
-        printUsage(stdout);
+    const char* const* args = argv;
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        printUsage();
         return 0;
     }
-    // Driving needs the physics, the track and the drivers; until they are
-    // here a drive loads the car, reports it and unloads it.
-    return runProbe(options);
+    if (argc > 1 && argv[1][0] != '-') {
+        const Command* command = findCommand(argv[1]);
+        if (!command) return commandLineError("", std::string("unknown command '") + argv[1] + "'");
+        return command->run(argc - 1, args + 1);
+    }
+    // Options alone belong to the default command.
+    return runDriveCommand(argc, args);
 }

@@ -9,6 +9,7 @@
 
 #include "car/icar.h"
 #include "host/plugin_library.h"
+#include "host/commands.h"
 #include "host/run_directory.h"
 
 namespace fs = std::filesystem;
@@ -18,7 +19,7 @@ namespace {
 const char* const kUnloadFiles[] = {"out/power.exp", "out/coast.exp", "cars/solvi/engine/power.exp"};
 }  // namespace
 
-int runProbe(const HostOptions& options)
+int runProbe(const CarRunOptions& options)
 {
     RunDirectory run;
     const std::string dataDir = options.dataDir.empty() ? SOLVI_DEFAULT_DATA_DIR : options.dataDir;
@@ -77,3 +78,23 @@ int runProbe(const HostOptions& options)
     dCloseODE();
     return status;
 }
+
+namespace {
+int runCarCommand(const char* name, int argc, const char* const* argv)
+{
+    CarRunOptions options;
+    std::string error;
+    if (!parseCarRunOptions(argc, argv, options, error)) return commandLineError(name, error);
+    if (options.help) {
+        printCarRunUsage(name);
+        return 0;
+    }
+    return runProbe(options);
+}
+}  // namespace
+
+// Driving needs the physics, the track and the drivers; until they are here a
+// drive loads the car, reports it and unloads it.
+int runDriveCommand(int argc, const char* const* argv) { return runCarCommand("drive", argc, argv); }
+
+int runProbeCommand(int argc, const char* const* argv) { return runCarCommand("probe", argc, argv); }

@@ -101,7 +101,10 @@ TEST(Vqsim, HelpAndBadCommandLines)
     const Result help = runVqsim("--help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(contains(help.output, "usage: vqsim")) << help.output;
-    EXPECT_TRUE(contains(help.output, "--plugin PATH")) << help.output;
+    EXPECT_TRUE(contains(help.output, "probe")) << help.output;
+    const Result driveHelp = runVqsim("drive --help");
+    EXPECT_EQ(driveHelp.exitCode, 0);
+    EXPECT_TRUE(contains(driveHelp.output, "--plugin PATH")) << driveHelp.output;
 
     const Result unknown = runVqsim("--frobnicate");
     EXPECT_EQ(unknown.exitCode, 2);
@@ -111,6 +114,10 @@ TEST(Vqsim, HelpAndBadCommandLines)
     EXPECT_EQ(noValue.exitCode, 2);
     EXPECT_TRUE(contains(noValue.output, "--plugin needs a value")) << noValue.output;
 
-    EXPECT_EQ(runVqsim("fly").exitCode, 2);
-    EXPECT_EQ(runVqsim("--seed x1").exitCode, 2);
+    const Result badCommand = runVqsim("fly");
+    EXPECT_EQ(badCommand.exitCode, 2);
+    EXPECT_TRUE(contains(badCommand.output, "unknown command 'fly'")) << badCommand.output;
+    const Result badSeed = runVqsim("probe --seed x1");
+    EXPECT_EQ(badSeed.exitCode, 2);
+    EXPECT_TRUE(contains(badSeed.output, "--seed needs a whole number, not 'x1'")) << badSeed.output;
 }

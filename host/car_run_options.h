@@ -1,12 +1,10 @@
 #pragma once
-// The command line of vqsim: a command and its options.
+// Options of the commands that load the car plug-in in a run directory.
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
-struct HostOptions {
-    std::string command = "drive";
+struct CarRunOptions {
     std::string pluginPath;  // empty: libsolvi.so beside the executable
     std::string dataDir;     // empty: the data folder the host was built with
     std::string runDir = "run";
@@ -16,11 +14,11 @@ struct HostOptions {
     bool help = false;
 };
 
-// Fills `options` from argv. Returns false with a message in `error` for an
-// unknown command or option, or an option missing its value.
-bool parseOptions(int argc, const char* const* argv, HostOptions& options, std::string& error);
+// Fills `options` from argv[1..]. Returns false with a message in `error` for
+// an unknown option or one missing its value.
+bool parseCarRunOptions(int argc, const char* const* argv, CarRunOptions& options, std::string& error);
 
-void printUsage(std::FILE* out);
+void printCarRunUsage(const char* command);
 
 // libsolvi.so in the folder of the running executable.
 std::string defaultPluginPath();

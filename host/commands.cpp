@@ -1,0 +1,26 @@
+#include "host/commands.h"
+
+#include <cstdio>
+
+const std::vector<Command>& allCommands()
+{
+    static const std::vector<Command> commands = {
+        {"drive", "[OPTIONS]", "prepare a run directory, load the car and run it (the default)", runDriveCommand},
+        {"probe", "[OPTIONS]", "load the car plug-in, report what it is, unload it", runProbeCommand},
+    };
+    return commands;
+}
+
+const Command* findCommand(const std::string& name)
+{
+    for (const Command& command : allCommands())
+        if (name == command.name) return &command;
+    return nullptr;
+}
+
+int commandLineError(const std::string& command, const std::string& message)
+{
+    std::fprintf(stderr, "vqsim: %s\nTry 'vqsim %s--help'.\n", message.c_str(),
+                 command.empty() ? "" : (command + " ").c_str());
+    return 2;
+}

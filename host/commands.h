@@ -1,0 +1,24 @@
+#pragma once
+// The commands of vqsim. Each parses its own arguments (those after the
+// command word) and returns the process exit code: 0 success, 1 failure of
+// the work, 2 a bad command line.
+
+#include <string>
+#include <vector>
+
+struct Command {
+    const char* name;
+    const char* arguments;  // what follows the name in the usage line
+    const char* summary;
+    int (*run)(int argc, const char* const* argv);  // argv[0] is the command word
+};
+
+const std::vector<Command>& allCommands();
+const Command* findCommand(const std::string& name);
+
+// Prints "vqsim: MESSAGE" and the hint to ask for help; returns 2.
+int commandLineError(const std::string& command, const std::string& message);
+
+// The car-loading commands (in probe.cpp).
+int runDriveCommand(int argc, const char* const* argv);
+int runProbeCommand(int argc, const char* const* argv);
