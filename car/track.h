@@ -11,8 +11,11 @@ class ICar;
 // compares surfaces and hands them back to the track.
 struct TrackSurface;
 
-// Opaque per-wheel memory the track may use to speed up repeated queries.
-struct GroundQueryCache;
+// Per-wheel memory the track may use to speed up repeated queries; the car
+// keeps one per wheel and hands it back with every query.
+struct GroundQueryCache {
+    int hint = -1;  // the track's own meaning; -1 = nothing remembered
+};
 
 // The three values a surface gives the tyres.
 struct SurfaceInfo {
