@@ -7,6 +7,7 @@ const std::vector<Command>& allCommands()
     static const std::vector<Command> commands = {
         {"drive", "[OPTIONS]", "prepare a run directory, load the car and run it (the default)", runDriveCommand},
         {"probe", "[OPTIONS]", "load the car plug-in, report what it is, unload it", runProbeCommand},
+        {"tyre", "FILE [OPTIONS]", "tyre forces over slip for a tyre file: tables, CSV, plot", runTyreCommand},
     };
     return commands;
 }

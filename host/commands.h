@@ -22,3 +22,6 @@ int commandLineError(const std::string& command, const std::string& message);
 // The car-loading commands (in probe.cpp).
 int runDriveCommand(int argc, const char* const* argv);
 int runProbeCommand(int argc, const char* const* argv);
+
+// The tyre rig (in tyre_command.cpp).
+int runTyreCommand(int argc, const char* const* argv);
