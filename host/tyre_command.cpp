@@ -139,12 +139,12 @@ bool plotPng(const std::string& path, const std::string& title, const std::vecto
     for (const TyreSample& s : longitudinal) std::fprintf(gp, "%.9g %.9g\n", s.slipRatio, s.fx);
     std::fprintf(gp, "EOD\n");
     std::fprintf(gp, "set multiplot layout 3,1 title %s noenhanced\n", quoted(title).c_str());
-    std::fprintf(gp, "set grid\nset key top right\nset xzeroaxis lt -1\nset xrange [0:90]\nset xtics 10\n");
+    std::fprintf(gp, "set grid\nset key top right\nset xzeroaxis lt -1\nset yzeroaxis lt -1\nset xrange [-90:90]\nset xtics 15\n");
     std::fprintf(gp, "set xlabel 'slip angle (deg), slip ratio 0'\nset ylabel 'lateral force Fy (N)'\n");
     std::fprintf(gp, "plot $lat using 1:2 with lines lw 2 title 'Fy'\n");
     std::fprintf(gp, "set ylabel 'aligning moment Mz (N m)'\n");
     std::fprintf(gp, "plot $lat using 1:3 with lines lw 2 lc 2 title 'Mz'\n");
-    std::fprintf(gp, "set xrange [-1:1]\nset xtics 0.1\nset yzeroaxis lt -1\n");
+    std::fprintf(gp, "set xrange [-1:1]\nset xtics 0.1\n");
     std::fprintf(gp, "set xlabel 'slip ratio, slip angle 0'\nset ylabel 'longitudinal force Fx (N)'\n");
     std::fprintf(gp, "set key top left\nplot $lon using 1:2 with lines lw 2 lc 3 title 'Fx'\n");
     std::fprintf(gp, "unset multiplot\nset output\n");
@@ -191,7 +191,7 @@ int runTyreCommand(int argc, const char* const* argv)
     const std::vector<TyreSample> longitudinal = sweepSlipRatio(tyre, c);
 
     std::printf("pure lateral (slip ratio 0):\n  %14s %12s %12s %12s\n", "slip angle deg", "Fy N", "Mz N m", "Fx N");
-    const float angles[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 16, 18, 20, 25, 30, 40, 50, 60, 70, 80, 90};
+    const float angles[] = {-90, -30, -10, -6, -4, -2, -1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 16, 18, 20, 25, 30, 40, 50, 60, 70, 80, 90};
     for (float angle : angles) {
         const TyreSample* s = nearest(lateral, angle, 0.0f);
         std::printf("  %14.1f %12.1f %12.1f %12.1f\n", s->slipAngle, s->fy, s->mz, s->fx);

@@ -67,8 +67,11 @@ TyreSample sampleTyre(const CTyre& tyre, float slipAngleDeg, float slipRatio, co
 namespace {
 std::vector<float> lateralAngles()
 {
+    // Both sides, so the curve is seen passing through the origin; fine steps
+    // where the force builds up and peaks.
     std::vector<float> angles;
-    for (int i = 0; i <= 200; ++i) angles.push_back(static_cast<float>(i) * 0.1f);
+    for (int deg = -90; deg <= -21; ++deg) angles.push_back(static_cast<float>(deg));
+    for (int i = -200; i <= 200; ++i) angles.push_back(static_cast<float>(i) * 0.1f);
     for (int deg = 21; deg <= 90; ++deg) angles.push_back(static_cast<float>(deg));
     return angles;
 }
@@ -117,7 +120,7 @@ TyrePeak lateralPeak(const std::vector<TyreSample>& samples)
 {
     TyrePeak peak;
     for (const TyreSample& s : samples)
-        if (std::fabs(s.fy) > std::fabs(peak.force)) peak = {s.slipAngle, s.fy};
+        if (s.slipAngle >= 0 && std::fabs(s.fy) > std::fabs(peak.force)) peak = {s.slipAngle, s.fy};
     return peak;
 }
 

@@ -64,7 +64,8 @@ struct TyrePeak {
     float slip = 0.0f;   // slip angle (degrees) or slip ratio where it occurs
     float force = 0.0f;  // signed force there
 };
-// Largest |fy| over the samples (first one on ties), and its slip angle.
+// Largest |fy| over the samples at positive slip angles (first one on ties),
+// and its slip angle.
 TyrePeak lateralPeak(const std::vector<TyreSample>& samples);
 // Largest |fx| over the samples whose slip ratio has the given sign (> 0
 // traction, < 0 braking), and its slip ratio.

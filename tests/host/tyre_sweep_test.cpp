@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -119,24 +121,26 @@ TEST(TyreSweep, LateralCurveOfTheFrontTyreAt4000N)
 {
     const std::vector<TyreSample> lat = sweepSlipAngle(frontTyre(), TyreConditions());
     ASSERT_GT(lat.size(), 100u);
-    EXPECT_EQ(lat.front().slipAngle, 0.0f);
+    EXPECT_EQ(lat.front().slipAngle, -90.0f);
     EXPECT_EQ(lat.back().slipAngle, 90.0f);
-    // Through the origin, rising.
-    EXPECT_EQ(lat.front().fy, 0.0f);
-    EXPECT_GT(lat[1].fy, 0.0f);
-    // Fine steps near the peak.
-    EXPECT_NEAR(lat[1].slipAngle, 0.1f, 1e-6f);
+    const auto zero = std::find_if(lat.begin(), lat.end(), [](const TyreSample& s) { return s.slipAngle == 0.0f; });
+    ASSERT_NE(zero, lat.end());
+    // Through the origin, rising, with fine steps near the peak; odd in the
+    // slip angle.
+    EXPECT_EQ(zero->fy, 0.0f);
+    EXPECT_NEAR((zero + 1)->slipAngle, 0.1f, 1e-6f);
+    EXPECT_GT((zero + 1)->fy, 0.0f);
+    EXPECT_LT((zero - 1)->fy, 0.0f);
+    for (std::size_t i = 0; i < lat.size(); ++i) EXPECT_FLOAT_EQ(lat[i].fy, -lat[lat.size() - 1 - i].fy);
     const TyrePeak peak = lateralPeak(lat);
     EXPECT_GE(peak.slip, 4.0f);
     EXPECT_LE(peak.slip, 12.0f);
     // Rises monotonically up to the peak, then stays positive and finite.
-    for (std::size_t i = 1; i < lat.size(); ++i) {
-        ASSERT_TRUE(std::isfinite(lat[i].fy) && std::isfinite(lat[i].mz)) << lat[i].slipAngle;
-        EXPECT_GT(lat[i].fy, 0.0f) << lat[i].slipAngle;
-        if (lat[i].slipAngle <= peak.slip) {
-            EXPECT_GT(lat[i].fy, lat[i - 1].fy) << lat[i].slipAngle;
-        }
-        EXPECT_EQ(lat[i].fx, 0.0f);
+    for (auto it = zero + 1; it != lat.end(); ++it) {
+        ASSERT_TRUE(std::isfinite(it->fy) && std::isfinite(it->mz)) << it->slipAngle;
+        EXPECT_GT(it->fy, 0.0f) << it->slipAngle;
+        if (it->slipAngle <= peak.slip) EXPECT_GT(it->fy, (it - 1)->fy) << it->slipAngle;
+        EXPECT_EQ(it->fx, 0.0f);
     }
     // The peak is RD x load x L, L = 1 - (4000 - 2450) x 7.91e-5.
     EXPECT_NEAR(peak.force, 1.28 * 4000 * (1 - 1550 * 7.91e-5), 5.0);
