@@ -139,7 +139,9 @@ TEST(TyreSweep, LateralCurveOfTheFrontTyreAt4000N)
     for (auto it = zero + 1; it != lat.end(); ++it) {
         ASSERT_TRUE(std::isfinite(it->fy) && std::isfinite(it->mz)) << it->slipAngle;
         EXPECT_GT(it->fy, 0.0f) << it->slipAngle;
-        if (it->slipAngle <= peak.slip) EXPECT_GT(it->fy, (it - 1)->fy) << it->slipAngle;
+        if (it->slipAngle <= peak.slip) {
+            EXPECT_GT(it->fy, (it - 1)->fy) << it->slipAngle;
+        }
         EXPECT_EQ(it->fx, 0.0f);
     }
     // The peak is RD x load x L, L = 1 - (4000 - 2450) x 7.91e-5.
