@@ -1,0 +1,94 @@
+#include "powertrain/differential.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "powertrain/drivetrain.h"
+#include "powertrain/gear_link.h"
+
+namespace {
+// Speed difference (rad/s) at which the coupling gives half its strength.
+constexpr float kCouplingHalfSlip = 3.0f;
+}  // namespace
+
+void CDifferential::setSpeed(CGearNode* from, float s)
+{
+    if (from != input()) {
+        std::printf("**** ERROR: forceSpeed from wheels **** \n");
+        return;
+    }
+    const float delta = s - speed;
+    speed = s;
+    // Written straight into the wheels: the shift in speed passes no further.
+    if (CGearNode* a = wheelA()) a->speed += delta;
+    if (CGearNode* b = wheelB()) b->speed += delta;
+}
+
+float CDifferential::getInertia(CGearNode* from, float ratio)
+{
+    // Seen from one wheel, the other wheel and the drive side are free to
+    // turn against it: only the housing counts.
+    if (from && from != input()) return inertia;
+    return CGearNode::getInertia(from, ratio);
+}
+
+void CDifferential::addTorque(CGearNode* from, float torque, float dt, int tag)
+{
+    if (from == input() && from) {
+        const float total = getInertia(from, 1.0f);
+        const float accel = torque / total;
+        speed += accel * dt;
+        for (CGearLink* link : links) {
+            CGearNode* n = link->other(this);
+            if (n == from) continue;
+            const float beyond = n->getInertia(this, 1.0f);
+            n->addTorque(this, torque - (total - beyond) * accel, dt, 0);
+        }
+    }
+    if (tag == kTorqueTagRoadA) {
+        heldRoadTorque = torque;
+    } else if (tag == kTorqueTagRoadB) {
+        splitRoadTorques(heldRoadTorque, torque, dt);
+    }
+}
+
+void CDifferential::splitRoadTorques(float torqueA, float torqueB, float dt)
+{
+    CGearNode* in = input();
+    CGearNode* a = wheelA();
+    CGearNode* b = wheelB();
+    if (!in || !a || !b) return;
+
+    // The part both wheels push with alike drives the whole assembly; what
+    // is left over turns the wheels against each other.
+    const float difference = torqueA - torqueB;
+    float common = 0.0f;
+    if (torqueA != 0.0f && torqueB != 0.0f && (torqueA > 0.0f) == (torqueB > 0.0f))
+        common = 2.0f * (std::fabs(torqueA) < std::fabs(torqueB) ? torqueA : torqueB);
+
+    const float total = getInertia(nullptr, 1.0f);
+    const float accel = common / total;
+    speed += accel * dt;
+    for (CGearNode* n : {in, a, b}) {
+        const float beyond = n->getInertia(this, 1.0f);
+        n->addTorque(this, common - (total - beyond) * accel, dt, 0);
+    }
+    a->addTorque(this, 0.5f * difference, dt, 0);
+    b->addTorque(this, -0.5f * difference, dt, 0);
+}
+
+void CDifferential::step(float dt) { lockStep(dt); }
+
+void CDifferential::lockStep(float dt)
+{
+    CGearNode* a = wheelA();
+    CGearNode* b = wheelB();
+    if (!a || !b) return;
+    const float speedA = a->speed;
+    const float speedB = b->speed;
+    const float mean = (speedA + speedB) * 0.5f;
+    const float dA = speedA - mean;
+    const float dB = speedB - mean;
+    a->addTorque(this, -0.5f * dA * viscousCoeff / (std::fabs(dA) + kCouplingHalfSlip), dt, 0);
+    b->addTorque(this, -0.5f * dB * viscousCoeff / (std::fabs(dB) + kCouplingHalfSlip), dt, 0);
+}
