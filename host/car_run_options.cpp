@@ -6,33 +6,42 @@
 #include "host/arg_reader.h"
 #include "host/commands.h"
 
+bool parseCarRunOption(ArgReader& args, CarRunOptions& options, bool& known)
+{
+    const std::string arg = args.word();
+    std::string text;
+    known = true;
+    if (arg == "-h" || arg == "--help") {
+        options.help = true;
+        return true;
+    }
+    if (arg == "--plugin") return args.value(options.pluginPath);
+    if (arg == "--data") return args.value(options.dataDir);
+    if (arg == "--run-dir") return args.value(options.runDir);
+    if (arg == "--flag") {
+        if (!args.value(text)) return false;
+        options.flags.push_back(text);
+        return true;
+    }
+    if (arg == "--debug") {
+        options.debug = true;
+        return true;
+    }
+    if (arg == "--seed") return args.whole(options.seed);
+    known = false;
+    return true;
+}
+
 bool parseCarRunOptions(int argc, const char* const* argv, CarRunOptions& options, std::string& error)
 {
     for (ArgReader args(argc, argv, 1); !args.done(); args.next()) {
-        const std::string arg = args.word();
-        std::string text;
-        bool ok = true;
-        if (arg == "-h" || arg == "--help") {
-            options.help = true;
-        } else if (arg == "--plugin") {
-            ok = args.value(options.pluginPath);
-        } else if (arg == "--data") {
-            ok = args.value(options.dataDir);
-        } else if (arg == "--run-dir") {
-            ok = args.value(options.runDir);
-        } else if (arg == "--flag") {
-            ok = args.value(text);
-            options.flags.push_back(text);
-        } else if (arg == "--debug") {
-            options.debug = true;
-        } else if (arg == "--seed") {
-            ok = args.whole(options.seed);
-        } else {
-            error = "unknown option '" + arg + "'";
+        bool known = false;
+        if (!parseCarRunOption(args, options, known)) {
+            error = args.error;
             return false;
         }
-        if (!ok) {
-            error = args.error;
+        if (!known) {
+            error = "unknown option '" + args.word() + "'";
             return false;
         }
     }
@@ -42,9 +51,13 @@ bool parseCarRunOptions(int argc, const char* const* argv, CarRunOptions& option
 void printCarRunUsage(const char* command)
 {
     const Command* c = findCommand(command);
-    std::printf("usage: vqsim %s [OPTIONS]\n\n%s.\n\n", command, c ? c->summary : "");
-    std::printf("Options:\n"
-                "  --plugin PATH  car plug-in to load (default: libsolvi.so beside vqsim)\n"
+    std::printf("usage: vqsim %s [OPTIONS]\n\n%s.\n\nOptions:\n", command, c ? c->summary : "");
+    printCarRunOptionHelp();
+}
+
+void printCarRunOptionHelp()
+{
+    std::printf(                "  --plugin PATH  car plug-in to load (default: libsolvi.so beside vqsim)\n"
                 "  --data DIR     folder holding cars/solvi/ and sfx/ (default: the bundled data)\n"
                 "  --run-dir DIR  folder the run works and writes in (default: ./run)\n"
                 "  --flag NAME    switch a named host flag on, e.g. LOADENGINECURVE (repeatable)\n"

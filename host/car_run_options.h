@@ -14,11 +14,19 @@ struct CarRunOptions {
     bool help = false;
 };
 
+class ArgReader;
+
+// Takes the option at the reader's current word if it is one of these:
+// `known` tells whether it was; false is returned (with the reader's error)
+// for a known option with a bad value.
+bool parseCarRunOption(ArgReader& args, CarRunOptions& options, bool& known);
+
 // Fills `options` from argv[1..]. Returns false with a message in `error` for
 // an unknown option or one missing its value.
 bool parseCarRunOptions(int argc, const char* const* argv, CarRunOptions& options, std::string& error);
 
 void printCarRunUsage(const char* command);
+void printCarRunOptionHelp();  // the option lines alone
 
 // libsolvi.so in the folder of the running executable.
 std::string defaultPluginPath();

@@ -1,16 +1,12 @@
 #include "host/probe.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
-
-#include <ode/ode.h>
 
 #include "car/icar.h"
 #include "host/plugin_library.h"
 #include "host/commands.h"
-#include "host/run_directory.h"
+#include "host/car_run.h"
 
 namespace fs = std::filesystem;
 
@@ -21,33 +17,19 @@ const char* const kUnloadFiles[] = {"out/power.exp", "out/coast.exp", "cars/solv
 
 int runProbe(const CarRunOptions& options)
 {
-    RunDirectory run;
-    const std::string dataDir = options.dataDir.empty() ? SOLVI_DEFAULT_DATA_DIR : options.dataDir;
-    if (!run.prepare(options.runDir, dataDir)) {
-        std::fprintf(stderr, "vqsim: %s\n", run.error.c_str());
-        return 1;
-    }
-    std::printf("vqsim: run directory %s\n", run.path.c_str());
-    std::fflush(stdout);
-    const std::string plugin =
-        fs::absolute(options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath).string();
-    if (chdir(run.path.c_str()) != 0) {
-        std::fprintf(stderr, "vqsim: cannot enter the run directory %s\n", run.path.c_str());
-        return 1;
-    }
-    std::srand(options.seed);
+    CarRunPaths paths;
+    if (!enterCarRun(options, paths)) return 1;
+    const std::string& plugin = paths.plugin;
 
     // The car's destructor may destroy physics geometry, so the physics
     // library stays initialised until the plug-in is gone.
-    dInitODE2(0);
-    dAllocateODEDataForThread(dAllocateMaskAll);
+    PhysicsLibrary physics;
 
     int status = 0;
     {
         PluginLibrary library;
         if (!library.open(plugin)) {
             std::fprintf(stderr, "vqsim: %s\n", library.error().c_str());
-            dCloseODE();
             return 1;
         }
         ICar* car = library.car();
@@ -75,7 +57,6 @@ int runProbe(const CarRunOptions& options)
                         "and cars/solvi/engine/power.exp\n");
         }
     }
-    dCloseODE();
     return status;
 }
 
