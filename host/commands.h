@@ -19,7 +19,7 @@ const Command* findCommand(const std::string& name);
 // Prints "vqsim: MESSAGE" and the hint to ask for help; returns 2.
 int commandLineError(const std::string& command, const std::string& message);
 
-// The car-loading commands (in probe.cpp).
+// The car-loading commands (drive_command.cpp, probe.cpp).
 int runDriveCommand(int argc, const char* const* argv);
 int runProbeCommand(int argc, const char* const* argv);
 

@@ -74,8 +74,4 @@ int runCarCommand(const char* name, int argc, const char* const* argv)
 }
 }  // namespace
 
-// Driving needs the physics, the track and the drivers; until they are here a
-// drive loads the car, reports it and unloads it.
-int runDriveCommand(int argc, const char* const* argv) { return runCarCommand("drive", argc, argv); }
-
 int runProbeCommand(int argc, const char* const* argv) { return runCarCommand("probe", argc, argv); }

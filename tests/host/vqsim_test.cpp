@@ -39,11 +39,11 @@ bool contains(const std::string& text, const std::string& part) { return text.fi
 
 }  // namespace
 
-TEST(Vqsim, DriveLoadsReportsAndUnloadsTheCarInItsRunDirectory)
+TEST(Vqsim, ProbeLoadsReportsAndUnloadsTheCarInItsRunDirectory)
 {
     TempDir dir;
     const fs::path run = dir / "run";
-    const Result r = runVqsim("drive --run-dir " + run.string() + " --data " SOLVI_DATA_DIR);
+    const Result r = runVqsim("probe --run-dir " + run.string() + " --data " SOLVI_DATA_DIR);
     ASSERT_EQ(r.exitCode, 0) << r.output;
 
     EXPECT_TRUE(contains(r.output, "run directory " + fs::canonical(run).string())) << r.output;
@@ -110,7 +110,7 @@ TEST(Vqsim, HelpAndBadCommandLines)
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_TRUE(contains(unknown.output, "unknown option '--frobnicate'")) << unknown.output;
 
-    const Result noValue = runVqsim("drive --plugin");
+    const Result noValue = runVqsim("probe --plugin");
     EXPECT_EQ(noValue.exitCode, 2);
     EXPECT_TRUE(contains(noValue.output, "--plugin needs a value")) << noValue.output;
 

@@ -1,0 +1,142 @@
+// vqsim drive: the main job. Drives the car headless on a track with the
+// autopilot or a script, prints laps and a summary, writes the summary JSON.
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "host/arg_reader.h"
+#include "host/autopilot.h"
+#include "host/commands.h"
+#include "host/drive_session.h"
+#include "host/script_driver.h"
+
+namespace {
+
+struct DriveOptions {
+    CarRunOptions car;
+    DriveSettings session;
+    unsigned laps = 0;
+    double seconds = 0;
+    std::string script;  // empty: the autopilot
+    std::string summaryPath;
+};
+
+void printDriveUsage()
+{
+    std::printf("usage: vqsim drive [OPTIONS]\n\n"
+                "Drives the car headless on the track: laps are printed as they are completed,\n"
+                "a summary at the end. Without --laps or --seconds it drives one lap.\n\nOptions:\n"
+                "  --laps N         stop after N completed laps\n"
+                "  --seconds S      stop after S simulated seconds\n"
+                "  --script FILE    drive with timed inputs from FILE instead of the autopilot\n"
+                "  --summary FILE   write the summary as JSON to FILE\n"
+                "  --dt S           physics step in seconds (default 0.003; whole milliseconds)\n"
+                "  --track NAME     track folder under data/tracks (default valley)\n"
+                "  --profile        time the car's sections and print them at the end\n"
+                "  --quiet          no progress lines\n");
+    printCarRunOptionHelp();
+}
+
+bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, std::string& error)
+{
+    for (ArgReader args(argc, argv, 1); !args.done(); args.next()) {
+        const std::string arg = args.word();
+        bool known = true, ok = true;
+        double number = 0;
+        if (arg == "--laps") {
+            ok = args.whole(o.laps);
+        } else if (arg == "--seconds") {
+            ok = args.number(o.seconds);
+            if (ok && o.seconds <= 0) return error = "--seconds needs a positive number", false;
+        } else if (arg == "--script") {
+            ok = args.value(o.script);
+        } else if (arg == "--summary") {
+            ok = args.value(o.summaryPath);
+        } else if (arg == "--dt") {
+            ok = args.number(number);
+            if (ok && (number <= 0 || number > 0.05)) return error = "--dt must lie in (0, 0.05] seconds", false;
+            o.session.dt = static_cast<float>(number);
+        } else if (arg == "--track") {
+            ok = args.value(o.session.track);
+        } else if (arg == "--profile") {
+            o.session.profile = true;
+        } else if (arg == "--quiet") {
+            o.session.progressEvery = 0;
+        } else {
+            ok = parseCarRunOption(args, o.car, known);
+        }
+        if (!ok) return error = args.error, false;
+        if (!known) return error = "unknown option '" + arg + "'", false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int runDriveCommand(int argc, const char* const* argv)
+{
+    DriveOptions o;
+    std::string error;
+    if (!parseDriveOptions(argc, argv, o, error)) return commandLineError("drive", error);
+    if (o.car.help) {
+        printDriveUsage();
+        return 0;
+    }
+    const float msPerStep = o.session.dt * 1000.0f;
+    if (std::fabs(msPerStep - std::round(msPerStep)) > 1e-4f)
+        std::printf("vqsim: note: a step of %g s is not a whole number of milliseconds; the car's clocks will drift\n",
+                    o.session.dt);
+    if (o.laps == 0 && o.seconds == 0) o.laps = 1;
+    // A car that cannot finish its laps still ends the run.
+    const double timeLimit = o.seconds > 0 ? o.seconds : 300.0 * o.laps + 60.0;
+
+    // The user's paths are relative to where vqsim was started, not to the
+    // run directory it works in.
+    if (!o.script.empty()) o.script = std::filesystem::absolute(o.script).string();
+    if (!o.summaryPath.empty()) o.summaryPath = std::filesystem::absolute(o.summaryPath).string();
+
+    CarRunPaths paths;
+    if (!enterCarRun(o.car, paths)) return 1;
+
+    std::unique_ptr<Driver> driver;
+    DriveSession session(o.car, paths, o.session);
+    if (!o.script.empty()) {
+        auto script = std::make_unique<ScriptDriver>();
+        if (!script->load(o.script, error)) {
+            std::fprintf(stderr, "vqsim: %s\n", error.c_str());
+            return 1;
+        }
+        driver = std::move(script);
+    }
+    if (!session.start()) return 1;
+    if (!driver) driver = std::make_unique<Autopilot>(session.track());
+
+    char goal[64];
+    if (o.laps)
+        std::snprintf(goal, sizeof goal, "%u lap%s", o.laps, o.laps == 1 ? "" : "s");
+    else
+        std::snprintf(goal, sizeof goal, "%g s", o.seconds);
+    std::printf("vqsim: driving %s with %s, dt %g s\n", goal, o.script.empty() ? "the autopilot" : o.script.c_str(),
+                o.session.dt);
+    session.run(*driver, [&](const CarState& state) {
+        if (o.laps && session.host().lapTimesMs.size() >= o.laps) return true;
+        return state.time >= timeLimit;
+    });
+    if (o.laps && session.host().lapTimesMs.size() < o.laps)
+        std::printf("vqsim: stopped after %.0f s with %zu of %u laps\n", session.time(),
+                    session.host().lapTimesMs.size(), o.laps);
+
+    const RunSummary summary = session.summary();
+    summary.print();
+    const bool unloaded = session.finish();
+    if (!o.summaryPath.empty()) {
+        if (!summary.write(o.summaryPath)) {
+            std::fprintf(stderr, "vqsim: cannot write the summary %s\n", o.summaryPath.c_str());
+            return 1;
+        }
+        std::printf("vqsim: wrote %s\n", o.summaryPath.c_str());
+    }
+    return unloaded ? 0 : 1;
+}

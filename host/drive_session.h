@@ -1,0 +1,95 @@
+#pragma once
+// One run of the car in the host: the physics world, the graphics engine
+// object, the track, the sim host and the profiler; the plug-in loaded,
+// initialised and reset on the start line; then physics frames of
+// driver -> controls -> car step -> world step -> frame sync until the run's
+// end, with the figures a summary reports collected on the way. Teardown
+// follows the order the car needs: stop stepping, destroy what plug-in code
+// made in the engine object, unload the plug-in (its destructors write the
+// car's files), then destroy the world.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "host/car_run.h"
+#include "host/controls.h"
+#include "host/driver.h"
+#include "host/host_car.h"
+#include "host/plugin_library.h"
+#include "host/profiler.h"
+#include "host/run_summary.h"
+#include "host/sim_host.h"
+#include "host/track.h"
+
+class CPhysicsWorld;
+class REngine;
+
+struct DriveSettings {
+    float dt = 0.003f;           // s; whole milliseconds keep the car's clocks exact
+    std::string track = "valley";
+    bool profile = false;        // time the car's sections
+    float progressEvery = 10.0f; // simulated seconds between progress lines; 0 = none
+};
+
+class DriveSession {
+public:
+    DriveSession(const CarRunOptions& options, const CarRunPaths& paths, const DriveSettings& settings);
+    ~DriveSession();
+
+    // Loads the track, creates the world and the engine object, loads the
+    // plug-in, initialises the car and puts it on the start line. Prints the
+    // reason and returns false on failure.
+    bool start();
+
+    // Runs physics frames until `done` says so (it sees the car's state
+    // after each frame).
+    void run(Driver& driver, const std::function<bool(const CarState&)>& done);
+
+    // Figures so far, with wall-clock figures for the stepping time.
+    RunSummary summary() const;
+    // Unloads the car and tears the world down; prints the profile when asked.
+    // Returns false when the plug-in stayed loaded.
+    bool finish();
+
+    ICar* car() const { return car_; }
+    const Track& track() const { return track_; }
+    const SimHost& host() const { return host_; }
+    float time() const { return time_; }
+    // Where the car starts: on the line, a little before the finish strip.
+    Vector3 startPosition() const;
+    Vector3 startDirection() const;
+
+private:
+    bool checkCarData() const;
+    void account(const CarState& state);
+
+    CarRunOptions options_;
+    CarRunPaths paths_;
+    DriveSettings settings_;
+
+    PhysicsLibrary physicsLibrary_;
+    Track track_;
+    std::unique_ptr<CPhysicsWorld> world_;
+    std::unique_ptr<REngine> engine_;
+    SimHost host_;
+    HostProfiler profiler_;
+    HostControls controls_;
+    PluginLibrary library_;
+    ICar* car_ = nullptr;
+    std::unique_ptr<HostCarEntry> selfEntry_;
+
+    float time_ = 0;
+    unsigned long long steps_ = 0;
+    double wallSeconds_ = 0;
+    unsigned long long stepNs_ = 0;
+    float topSpeed_ = 0;
+    float offroad_ = 0, maxOffroad_ = 0;
+    bool nanSeen_ = false;
+    float nextProgress_ = 0;
+    bool sprintWasRunning_ = false;
+    unsigned lapsAtSprintStart_ = 0;
+    std::optional<double> zeroTo100_;
+    size_t lapsPrinted_ = 0;
+};

@@ -1,0 +1,69 @@
+#include "host/run_summary.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace {
+std::string number(double v)
+{
+    if (!std::isfinite(v)) return "null";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.6g", v);
+    return text;
+}
+
+std::string number(const std::optional<double>& v) { return v ? number(*v) : "null"; }
+
+std::string lapText(double seconds)
+{
+    const long ms = std::lround(seconds * 1000.0);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld.%03ld", ms / 60000, (ms % 60000) / 1000, ms % 1000);
+    return text;
+}
+}  // namespace
+
+std::string RunSummary::toJson() const
+{
+    std::ostringstream out;
+    out << "{\n";
+    out << "  \"laps_completed\": " << lapsCompleted << ",\n";
+    out << "  \"lap_times_s\": [";
+    for (size_t i = 0; i < lapTimesS.size(); ++i) out << (i ? ", " : "") << number(lapTimesS[i]);
+    out << "],\n";
+    out << "  \"best_lap_s\": " << number(bestLapS) << ",\n";
+    out << "  \"top_speed_kmh\": " << number(topSpeedKmh) << ",\n";
+    out << "  \"zero_to_100_s\": " << number(zeroTo100S) << ",\n";
+    out << "  \"brake_100_0_m\": " << number(brake100To0M) << ",\n";
+    out << "  \"sim_seconds\": " << number(simSeconds) << ",\n";
+    out << "  \"wall_seconds\": " << number(wallSeconds) << ",\n";
+    out << "  \"real_time_factor\": " << number(realTimeFactor) << ",\n";
+    out << "  \"max_offroad_seconds\": " << number(maxOffroadSeconds) << ",\n";
+    out << "  \"nan_seen\": " << (nanSeen ? "true" : "false") << "\n";
+    out << "}\n";
+    return out.str();
+}
+
+bool RunSummary::write(const std::string& path) const
+{
+    std::ofstream file(path);
+    if (!file) return false;
+    file << toJson();
+    return static_cast<bool>(file);
+}
+
+void RunSummary::print() const
+{
+    std::printf("summary:\n");
+    std::printf("  laps             %d\n", lapsCompleted);
+    if (bestLapS) std::printf("  best lap         %s\n", lapText(*bestLapS).c_str());
+    std::printf("  top speed        %.1f km/h\n", topSpeedKmh);
+    if (zeroTo100S) std::printf("  0-100 km/h       %.2f s\n", *zeroTo100S);
+    if (brake100To0M) std::printf("  100-0 km/h       %.1f m\n", *brake100To0M);
+    std::printf("  simulated        %.1f s\n", simSeconds);
+    std::printf("  wall time        %.2f s (%.0fx real time)\n", wallSeconds, realTimeFactor);
+    std::printf("  longest off-road %.2f s\n", maxOffroadSeconds);
+    if (nanSeen) std::printf("  NaN seen in the car's state\n");
+}
