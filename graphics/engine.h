@@ -1,14 +1,20 @@
 // REngine: the graphics engine object. It prints the banner, holds the
 // clock (RSystem), owns every scene object through its lists and deletes
-// them at shutdown. This first shell has the full field layout, frame
-// creation and teardown; device, cameras, materials, loaders and frame
-// timing arrive later. Host and plug-in share this layout: keep field order.
+// them at shutdown, measures frame time, and wraps the device operations the
+// rest of the engine uses, with small caches (material, vertex format,
+// texture stages). The device belongs to the host, which sets it; with none
+// set everything runs and nothing is drawn. Creating the device for a window
+// is the host's business, not the engine's. Host and plug-in share this
+// layout: keep field order.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "chassis/matrix4.h"
 #include "chassis/vector3.h"
+#include "graphics/device.h"
+#include "graphics/matrix_stack.h"
 #include "system/system.h"
 
 class CSceneFrame;
@@ -18,21 +24,102 @@ class RGeometry;
 class RMaterial;
 class RAseLoader;
 class RAnimationPlayer;
-class RBox;
+struct RBox;
 class RLight;
 
 class REngine {
 public:
-    // Prints the four banner lines, starts the timer, sets the defaults.
+    // Prints the four banner lines, starts the timer, creates the default
+    // material and sets the defaults.
     REngine();
     // Prints and deletes each list in turn: textures, frames, geometries,
-    // materials, cameras, then the device and the interface.
+    // materials, cameras, then boxes and lights. The device is the host's:
+    // it must outlive the engine (frames and meshes release their buffers
+    // here) and is only let go of, not destroyed.
     ~REngine();
     REngine(const REngine&) = delete;
     REngine& operator=(const REngine&) = delete;
 
-    // A new frame owned by the engine, with its engine pointer set.
+    // Takes the device (null detaches), forgets every cached state and gives
+    // a new device the engine's starting state: stage 0 modulates texture
+    // and diffuse colour, specular highlights on, stage 0 texture matrix
+    // identity and off, wrapped addressing, linear filtering.
+    void setDevice(RDevice* newDevice);
+
+    // --- objects, each appended to its list and owned by the engine ---
     CSceneFrame* createFrame();
+    RGeometry* createGeometry();
+    // Default colours; its index is its position in the material list.
+    RMaterial* createMaterial();
+    RCamera* createCamera();
+    RLight* createLight();
+    RBox* createBox();
+    // The texture cache: the texture named so, loaded on first request
+    // ("LIGHTMAP" always gives a new, empty one). Defined with texture
+    // loading, not here.
+    RTexture* getTexture(const std::string& name);
+
+    // --- frame ---
+    // Frame timing (limiter, fps, timeScale, counters), then begin-scene.
+    void beginFrame();
+    void endFrame();
+    void present();
+    // Colour white, depth 1, stencil 0.
+    void clearAll();
+    // Depth 1 only.
+    void clearDepth();
+    void markSectionStart();
+    void markSectionEnd();
+    void addTriangles(int n) { triangleCounter += n; }
+    void addMaterialSwitch(int n) { materialSwitchCounter += n; }
+
+    // --- transforms ---
+    void setProjection(const Matrix4& m);
+    void setView(const Matrix4& m);
+    void setWorld(const Matrix4& m);
+    // View and world identity, matrix stack back to one identity.
+    void resetTransforms();
+    // Projection maps [-1, 1] on all three axes straight to the screen; view
+    // and world identity.
+    void begin2D();
+    // Depth range 0 to 1.
+    void setViewport(int x, int y, int w, int h);
+    // Applies the current camera, then, when a is not 0, scales the
+    // projection's depth term so that coplanar surfaces drawn with different
+    // (a, b) separate in depth.
+    void setDepthOffset(float a, float b);
+
+    // --- states ---
+    void setZEnable(bool on);
+    void setLighting(bool on);
+    // On: defaultCullMode; off: no culling.
+    void setCulling(bool on);
+    // On also sets the comparison greater-than and the reference
+    // truncate(ref); off only switches the test off.
+    void setAlphaTest(bool on, float ref);
+    void setAlphaBlend(bool on);
+    // Ambient light 0xFF000000 | r << 16 | g << 8 | b, each channel
+    // truncate(c · 255) held to 0..255.
+    void setAmbient(float r, float g, float b);
+    // Goes to the device only when it differs from currentVertexFormat.
+    void setVertexFormat(RVertexFormat format);
+    // The one-UV format, sent to the device whatever the cache says.
+    void setDefaultVertexFormat();
+    // When keep is false, unbinds stage 0 and stage 1 where the cache says
+    // something is bound.
+    void unbindTextures(bool keep);
+    // Unbinds one stage (stage 1 is also switched off) and clears its cache.
+    void unbindStage(int stage);
+
+    // The current camera's position, or the built-in camera's.
+    Vector3 getCameraPosition() const;
+    // The current camera's side-plane and distance test; with no current
+    // camera, the same test for the built-in camera.
+    bool isSphereVisible(const Vector3& center, float radius) const;
+
+    void setFrameLimiter(bool on) { frameLimiter = on; }
+    void setReflections(bool on) { reflections = on; }
+    void setMipmapTextures(bool on) { mipmapTextures = on; }
 
     RCamera* currentCamera = nullptr;
     // The built-in camera, used until a camera object is current.
@@ -64,16 +151,17 @@ public:
     RTexture* stage0Texture = nullptr;
     RTexture* stage1Texture = nullptr;
     float envYaw = 0.0f;         // radians, view yaw for reflection maps
-    void* device = nullptr;      // rendering device handle
-    std::vector<Matrix4> matrixStack;  // world transforms pushed by render
-    int defaultCullMode = 2;     // cull clockwise
-    int currentVertexFormat = 0;
+    RDevice* device = nullptr;   // the host's; null draws nothing
+    RMatrixStack matrixStack;    // world transforms pushed by render
+    int defaultCullMode = 2;     // RCull::Clockwise
+    RVertexFormat currentVertexFormat = RVertexFormat::None;
     float stage1Amount = 0.0f;
     std::vector<RTexture*> textures;
     std::vector<RGeometry*> geometries;
     std::vector<CSceneFrame*> frames;
     std::vector<RMaterial*> materials;
     RAseLoader* aseLoader = nullptr;  // created here once the loader exists
+    // Owned; the animation change deletes them in the destructor.
     std::vector<RAnimationPlayer*> animationPlayers;
     std::vector<RBox*> boxes;
     std::vector<RLight*> lights;
@@ -82,8 +170,14 @@ public:
     bool frameLimiter = false;   // hold each frame to at least 33 ms
     int lastFpsMs = 0;
     int frameCounter = 0;
-    RMaterial* defaultMaterial = nullptr;  // created here once materials exist
+    RMaterial* defaultMaterial = nullptr;  // not in the material list
     int triangleCounter = 0;
     int materialSwitchCounter = 0;
-    void* direct3d = nullptr;    // device-interface handle
+    void* direct3d = nullptr;    // device-interface handle, unused here
+    // Additions of this port, after the fields above.
+    RMaterial* currentMaterial = nullptr;  // material state cache
+    int sectionStartMs = 0;
+
+private:
+    int clockMs() const { return static_cast<int>(system.getTimeMs()); }
 };

@@ -1,7 +1,9 @@
 // CSceneFrame: a node of the scene tree, a local pose (Matrix4, row vectors)
 // under an optional parent, with its meshes, children and name. The car core
-// uses the same class for its body and wheels. This file covers the pose and
-// the hierarchy; meshes, device buffers, drawing and flattening come later.
+// uses the same class for its body and wheels. A loaded tree becomes
+// drawable once its root has built one shared vertex and index buffer for
+// all its meshes; drawing walks the tree through the engine's matrix stack.
+// The frame owns neither its meshes nor its children (the engine does).
 #pragma once
 
 #include <string>
@@ -13,22 +15,38 @@
 class RGeometry;
 class REngine;
 struct RAnimationKey;
+struct RDeviceVertexBuffer;
+struct RDeviceIndexBuffer;
 
 class CSceneFrame {
 public:
     CSceneFrame() = default;
+    // Releases the shared buffers when this frame created them, and frees
+    // the animation track.
     virtual ~CSceneFrame();
     CSceneFrame(const CSceneFrame&) = delete;
     CSceneFrame& operator=(const CSceneFrame&) = delete;
 
-    // Draws this frame and its subtree; maxDistance -1.0 means "no distance
-    // cut", lodDistance picks the level of detail.
+    // Draws this frame and its subtree under the engine's matrix stack (the
+    // frame's matrix multiplied in when applyTransform, which also applies
+    // each mesh's material). maxDistance -1.0 means no distance cut: each
+    // mesh is then chosen by lodDistance, or by the camera frustum when
+    // cullMode is 1. Otherwise a mesh is drawn only when its bounding sphere
+    // comes nearer the camera than maxDistance (and, with cullMode 1, lies in
+    // the frustum). Children always get -1.0. A frame without an engine only
+    // passes the call on to its children.
     virtual void render(bool applyTransform, float maxDistance, float lodDistance);
     // render(applyTransform, -1.0, lodDistance) on each child.
     void renderChildren(bool applyTransform, float lodDistance);
 
     // Appends and sets the child's parent to this frame.
     void addChild(CSceneFrame* child);
+    // Appends; removeGeometry takes out the first occurrence, keeping the
+    // order of the rest.
+    void addGeometry(RGeometry* geometry) { geometries.push_back(geometry); }
+    void removeGeometry(RGeometry* geometry);
+    // First mesh of this frame (not of the subtree) with that name, or null.
+    RGeometry* findGeometry(const std::string& geometryName) const;
     // Removes the first child named so (order of the rest kept) and clears
     // its keepSeparate; the child's parent pointer is left as it was. Returns
     // the removed child, or null when none has that name.
@@ -71,6 +89,29 @@ public:
     void setVisible(bool on) { visible = on; }
     void setCullMode(int mode) { cullMode = mode; }
 
+    // radius = the largest distance of any corner of this frame's meshes
+    // from its origin (it only grows), then the same for every child.
+    void computeRadius();
+
+    // Makes the tree drawable; call it on a root with no arguments. The root
+    // welds every mesh of its subtree, in the two-UV layout when any of them
+    // has lightmap coordinates, creates one vertex and one index buffer for
+    // all of them and lets each mesh upload its share; meshes are sorted by
+    // material first (opaque, alpha-tested, then blended; equal textures
+    // together). Runs once per frame; the arguments are the shared buffers
+    // and the offsets at which the subtree's share begins.
+    void buildBuffers(RDeviceVertexBuffer* sharedVb = nullptr, int vertexOffset = 0,
+                      RDeviceIndexBuffer* sharedIb = nullptr, int indexOffset = 0);
+
+    // Folds the subtree into fewer frames: every child not marked
+    // keepSeparate is flattened into this frame (its meshes moved here,
+    // their positions and normals taken into this frame's coordinates) and
+    // dropped from children. Call it on a root with no parent.
+    void flatten(CSceneFrame* parentFrame = nullptr);
+    // Moves this frame's meshes (their engine becomes other's) and children
+    // to other; this frame is left empty.
+    void mergeInto(CSceneFrame* other);
+
     // Fields in this order; the engine, the loaders and the car core read
     // and write them directly.
     std::vector<RGeometry*> geometries;  // meshes of this frame, not owned
@@ -79,8 +120,7 @@ public:
     std::string name;
     CSceneFrame* parent = nullptr;
     REngine* engine = nullptr;           // set by REngine::createFrame
-    // Animation track; the keys belong to the frame. Nothing fills it until
-    // the animation files arrive, and that change also frees the keys here.
+    // Animation track, filled by the animation reader; owned.
     std::vector<RAnimationKey*> animation;
     float radius = 0.0f;                 // metres, largest corner distance of the meshes
     int cullMode = 0;                    // 1 = frustum-test each mesh's bounding sphere
@@ -88,7 +128,17 @@ public:
     bool keepSeparate = false;           // flatten leaves this child as a frame
     bool needsTwoUv = false;             // subtree uses the lightmap vertex layout
     bool buffersBuilt = false;
-    void* vertexBuffer = nullptr;        // shared device buffers of the subtree
-    void* indexBuffer = nullptr;
+    RDeviceVertexBuffer* vertexBuffer = nullptr;  // shared device buffers of the subtree
+    RDeviceIndexBuffer* indexBuffer = nullptr;
     bool ownsBuffers = false;            // this frame created (and releases) them
+
+private:
+    void sortGeometries();
+    // Steps of buildBuffers below the root: adopts the given buffers (null
+    // when the root could not create them) and places the subtree's meshes.
+    void buildShared(RDeviceVertexBuffer* vb, int vertexOffset, RDeviceIndexBuffer* ib, int indexOffset);
+    void placeSubtree(RDeviceVertexBuffer* vb, int vertexOffset, RDeviceIndexBuffer* ib, int indexOffset);
+    bool subtreeHasLightmapUv() const;
+    void weldSubtree(bool twoUv);
+    void subtreeCounts(int& vertices, int& indexCount) const;
 };

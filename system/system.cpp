@@ -17,9 +17,14 @@ void RSystem::initTimer(uint64_t frequency) {
 }
 
 uint64_t RSystem::readCounter() const {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    const uint64_t ns = static_cast<uint64_t>(ts.tv_sec) * kNativeFrequency + static_cast<uint64_t>(ts.tv_nsec);
+    uint64_t ns;
+    if (clockSource != nullptr) {
+        ns = clockSource->nowNanoseconds();
+    } else {
+        timespec ts{};
+        clock_gettime(CLOCK_MONOTONIC, &ts);
+        ns = static_cast<uint64_t>(ts.tv_sec) * kNativeFrequency + static_cast<uint64_t>(ts.tv_nsec);
+    }
     if (counterFrequency == kNativeFrequency) return ns;
     // 128-bit so that days of uptime times a GHz-class rate cannot overflow.
     return static_cast<uint64_t>(static_cast<unsigned __int128>(ns) * counterFrequency / kNativeFrequency);

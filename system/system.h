@@ -18,6 +18,14 @@ public:
     virtual void setCursorPos(int x, int y) = 0;
 };
 
+// A clock RSystem reads instead of the monotonic one, in nanoseconds from an
+// arbitrary origin; tests use it to drive frame timing. Not owned by RSystem.
+class RClockSource {
+public:
+    virtual ~RClockSource() = default;
+    virtual uint64_t nowNanoseconds() = 0;
+};
+
 class RSystem {
 public:
     // Frequency of the monotonic nanosecond clock that backs the counter.
@@ -55,6 +63,8 @@ public:
     void setCursorPos(int x, int y);
     // The window that polls input hands itself in here (null detaches).
     void setInputSource(RInputSource* source) { input = source; }
+    // Replaces the monotonic clock (null restores it).
+    void setClockSource(RClockSource* source) { clockSource = source; }
 
     // On POSIX the process's standard output is the console.
     void openConsole();
@@ -74,6 +84,7 @@ public:
     // Additions of this port, after the fields above.
     uint64_t counterFrequency = 0;
     RInputSource* input = nullptr;
+    RClockSource* clockSource = nullptr;
 
 private:
     uint64_t readCounter() const;

@@ -5,9 +5,29 @@
 #include <string>
 #include <vector>
 
+#include "graphics/camera.h"
+#include "graphics/light.h"
 #include "graphics/scene_frame.h"
+#include "graphics/texture.h"
+#include "graphics_rig.h"
 
 namespace {
+
+using Call = RecordingDevice::Call;
+
+// Milliseconds set by the test, advancing by `step` on every read so that
+// a waiting loop comes to an end.
+struct TestClock : RClockSource {
+    uint64_t ms = 0;
+    uint64_t step = 0;
+    int reads = 0;
+    uint64_t nowNanoseconds() override {
+        ++reads;
+        const uint64_t now = ms;
+        ms += step;
+        return now * 1000000ull;
+    }
+};
 
 const char kBanner[] =
     "***************************************************************\n"
@@ -69,4 +89,125 @@ TEST(EngineTest, DestructorReportsEachListInOrderAndDeletesFrames) {
               "Deleting device\n"
               "Deleting direct3d\n");
     EXPECT_EQ(deaths, 2);
+}
+
+TEST(EngineFrameTest, TimeScaleFollowsTheFrameTimeAndTheLimiterHoldsFramesTo33Ms) {
+    GraphicsRig rig;
+    REngine& e = rig.e();
+    TestClock clock;
+    e.system.setClockSource(&clock);
+    e.lastFrameMs = e.lastFpsMs = 1000;
+    auto frameAt = [&](uint64_t ms) {
+        clock.ms = ms;
+        e.beginFrame();
+        e.endFrame();
+    };
+    frameAt(1200);
+    EXPECT_EQ(e.timeScale, 5.0f);  // clamped
+    EXPECT_EQ(e.frameTime100, 606);
+    frameAt(1233);
+    EXPECT_NEAR(e.timeScale, 0.99999f, 1e-4f);
+
+    e.setFrameLimiter(true);
+    clock.step = 1;
+    clock.reads = 0;
+    frameAt(1243);  // 10 ms after the last frame: waits, re-reading the clock
+    EXPECT_EQ(e.frameTimeMs, 33);
+    EXPECT_EQ(e.timeScale, 1.0f);
+    EXPECT_EQ(e.frameTime100, 30);  // measured before the wait
+    EXPECT_EQ(clock.reads, 24);
+    e.setFrameLimiter(false);
+    clock.step = 0;
+
+    e.addTriangles(12);
+    clock.ms = 1990;
+    e.markSectionStart();
+    clock.ms = 1998;
+    e.markSectionEnd();
+    EXPECT_EQ(e.fps, 0);
+    frameAt(2000);  // a second after counting began, with three frames in it
+    EXPECT_EQ(e.fps, 3);
+    EXPECT_EQ(e.trianglesLastFrame, 12);
+    EXPECT_EQ(e.triangleCounter, 0);
+    frameAt(2040);
+    EXPECT_EQ(e.sectionPercent, 20.0f);  // 8 of 40 ms
+    EXPECT_EQ(rig.device.calls(Call::BeginScene), 5);
+    e.system.setClockSource(nullptr);
+}
+
+TEST(EngineStateTest, AmbientVertexFormatCacheAlphaTestAndStageCache) {
+    GraphicsRig rig;
+    REngine& e = rig.e();
+    RecordingDevice& d = rig.device;
+    e.setAmbient(1.0f, 0.5f, 0.0f);
+    EXPECT_EQ(d.renderState(RRenderState::Ambient), 0xFFFF7F00u);
+
+    e.setVertexFormat(RVertexFormat::TwoUv);
+    e.setVertexFormat(RVertexFormat::TwoUv);
+    EXPECT_EQ(d.calls(Call::SetVertexFormat), 1);
+    e.setDefaultVertexFormat();
+    e.setDefaultVertexFormat();  // bypasses the cache
+    e.setVertexFormat(RVertexFormat::OneUv);
+    EXPECT_EQ(d.calls(Call::SetVertexFormat), 3);
+
+    e.setAlphaTest(true, 100.7f);
+    EXPECT_EQ(d.renderState(RRenderState::AlphaFunc), deviceValue(RCompare::Greater));
+    EXPECT_EQ(d.renderState(RRenderState::AlphaRef), 100u);
+    e.setAlphaTest(false, 5.0f);
+    EXPECT_EQ(d.renderState(RRenderState::AlphaTestEnable), 0u);
+    EXPECT_EQ(d.renderState(RRenderState::AlphaRef), 100u);
+
+    RTexture t;
+    t.engine = &e;
+    t.bind();
+    t.bind();  // cached
+    e.unbindTextures(false);
+    e.unbindTextures(false);  // nothing left to unbind
+    EXPECT_EQ(d.calls(Call::SetTexture), 2);
+}
+
+TEST(EngineStateTest, MatrixStackAndDepthOffset) {
+    GraphicsRig rig;
+    REngine& e = rig.e();
+    Matrix4 a;
+    a.setPosition(1, 0, 0);
+    e.matrixStack.push();
+    e.matrixStack.multiplyLocal(a);
+    e.matrixStack.multiplyLocal(Matrix4::rotationY(1.5707964f));  // acts first
+    const Vector3 p = e.matrixStack.top().transformPoint({0, 0, 1});
+    EXPECT_NEAR(p.x, 2.0f, 1e-6f);
+    EXPECT_NEAR(p.z, 0.0f, 1e-6f);
+    e.resetTransforms();
+    e.matrixStack.pop();  // the last entry stays
+    EXPECT_EQ(e.matrixStack.depth(), 1);
+
+    auto depthTerm = [&] { return rig.device.transform(RTransform::Projection).at(2, 2); };
+    e.setDepthOffset(0.0f, 1.0f);  // built-in camera: far 100, near 1
+    EXPECT_NEAR(depthTerm(), 100.0f / 99.0f, 1e-6f);
+    e.currentCamera = e.createCamera();
+    e.currentCamera->farPlane = 50.0f;
+    e.setDepthOffset(2.0f, 0.5f);
+    EXPECT_NEAR(depthTerm(), 50.0f / 49.0f * (1.0f - 50.0f / (51.0f * 2.5f * 2.0f)), 1e-6f);
+}
+
+TEST(EngineObjectsTest, LightZeroAndRunningWithoutADevice) {
+    GraphicsRig rig;
+    rig.e().createLight()->apply();
+    EXPECT_NEAR(rig.device.lights[0].direction.y, -1.0f / std::sqrt(1.5f), 1e-6f);
+    EXPECT_TRUE(rig.device.lightEnabled[0]);
+    EXPECT_TRUE(rig.e().materials.empty());  // the default material is not in the list
+
+    GraphicsRig headless(false);
+    REngine& h = headless.e();
+    CSceneFrame* root = h.createFrame();
+    root->addGeometry(makeQuad(h));
+    testing::internal::CaptureStdout();
+    root->buildBuffers();
+    h.beginFrame();
+    h.clearAll();
+    root->render(true, -1.0f, 0.0f);
+    h.endFrame();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(h.triangleCounter, 2);
+    EXPECT_EQ(root->geometries[0]->boundRadius, std::sqrt(0.5f));
 }
