@@ -8,6 +8,7 @@ const std::vector<Command>& allCommands()
         {"drive", "[OPTIONS]", "prepare a run directory, load the car and run it (the default)", runDriveCommand},
         {"probe", "[OPTIONS]", "load the car plug-in, report what it is, unload it", runProbeCommand},
         {"tyre", "FILE [OPTIONS]", "tyre forces over slip for a tyre file: tables, CSV, plot", runTyreCommand},
+        {"inspect", "FILE [--json]", "what a data file holds (models, textures, ...)", runInspectCommand},
     };
     return commands;
 }

@@ -25,3 +25,6 @@ int runProbeCommand(int argc, const char* const* argv);
 
 // The tyre rig (in tyre_command.cpp).
 int runTyreCommand(int argc, const char* const* argv);
+
+// What a data file holds (in inspect_command.cpp).
+int runInspectCommand(int argc, const char* const* argv);
