@@ -1,25 +1,47 @@
 #pragma once
-// The car base every car plug-in shares: it implements the host's operation
-// table over a rigid car body and owns the car's parts. This version holds the
-// host objects, the lap timer, the telemetry recorder, the setup store and the
-// engine curves, answers the operations that need nothing more, and writes the
-// engine curves when it is destroyed. The physics step, contacts, replay and
-// drawing fill in the remaining operations as their parts arrive.
+// The car base every car plug-in shares: a rigid car body in the host's
+// physics world carrying four wheels on suspension units, a drivetrain to the
+// rear wheels, brakes, steering and aero devices. It implements the host's
+// operation table, runs the fixed sequence of sub-steps of one physics frame,
+// stands the wheels on the track through soft contacts, collides with walls
+// and other cars, and keeps the lap clock, telemetry and setup. A concrete car
+// fills in the parameters through the overridable steps. Drawing, replay and
+// sound arrive with their own parts; their operations are empty here.
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <ode/ode.h>
 
 #include "car/icar.h"
 #include "chassis/rigid_body.h"
+#include "chassis/wheel.h"
+#include "powertrain/brake_system.h"
+#include "powertrain/clutch.h"
+#include "powertrain/differential.h"
+#include "powertrain/drivetrain.h"
+#include "powertrain/drivetrain_topology.h"
 #include "powertrain/engine.h"
+#include "powertrain/gearbox.h"
+#include "powertrain/ratio_node.h"
+#include "powertrain/steering.h"
 #include "services/lap_timer.h"
 #include "services/setup_store.h"
 #include "services/telemetry.h"
 
+class CAeroDevice;
+class CAntiRollBar;
+class CSuspension;
 class ISimHost;
+class RSoundSystem;
+
+// An external camera position in car axes, looking along a direction.
+struct CarViewPoint {
+    Vector3 position;
+    Vector3 direction{0, 0, 1};
+};
 
 class CCar : public CRigidBody, public ICar {
 public:
@@ -86,23 +108,79 @@ public:
     void resetInputDelay() override;
     bool isAvailable() override;
 
+    // The steps a concrete car overrides. The physics-frame steps run in the
+    // order stepPhysics gives them; the set-up steps run in init.
+    virtual void consumeFuel(float dt);
+    virtual void assistShift(float dt);
+    virtual void stepDrivetrain(float dt);
+    virtual void stepAttachments(float dt);
+    virtual void stepCarExtras(float dt);
+    virtual void updateAttachments(float dt);
+    virtual void checkBottoming(float dt);
+    virtual void updateInstruments(float dt);
+    virtual void recordTelemetry(float dt);
+    virtual void stepReplay(float dt);
+    virtual void onCollision(const Vector3& point, float depth);
+    virtual void setupTelemetry();
+    virtual void setHeadOffset();
+    virtual void setCameras();
+    virtual void loadTyres();
+    virtual void loadModel();
+    virtual void buildDrivetrain();
+    virtual void createAeroDevices();
+    virtual void setDefaults();
+    virtual void setGeometry();
+    virtual void updateMass();
+    // Puts the body on the ground below (x, z), rideHeight above it.
+    virtual void placeOnTrack(float x, float z);
+
+    // Pieces of the physics frame, in the order the frame runs them.
+    void updateVelocity(float dt);
+    void automaticClutch();
+    void applyDrag();
+    void collide();
+    void groundContact(int wheel, float dt);
+    void applyTyreForces(int wheel, float dt);
+    void stepHead(float dt);
+    void checkParking();
+    void stepSprintClock();
+
     // Host objects, kept from init on and never deleted by the car.
     REngine* system = nullptr;
     ITrack* track = nullptr;
     float trackValue = 0;
-    ISimHost* simHost = nullptr;          // the host object's second base
+    ISimHost* simHost = nullptr;              // the host object's second base
     IShiftListener* shiftListener = nullptr;  // the host object's first base
     IProfiler* profiler = nullptr;
     HostCarList* otherCars = nullptr;
     DriverRecord* driver = nullptr;
+    RSoundSystem* soundSystem = nullptr;  // null until the host hands one over
 
     // Body state.
-    Vector3 velocity{};
-    float speed = 0;        // m/s
-    double odometer = 0;    // metres driven
-    int msSinceReset = 0;   // inputs are ignored until this reaches 3000
+    Vector3 velocity{};           // m/s, world
+    float speed = 0;              // m/s
+    float forwardSpeed = 0;       // m/s, along the body's forward axis
+    Vector3 localVelocity{};      // m/s, body axes
+    Vector3 worldAcceleration{};  // m/s², world
+    Vector3 localAcceleration{};  // m/s², body axes
+    Vector3 prevVelocity{};
+    double odometer = 0;          // metres driven
+    float dragForce = 0;          // N
+    bool stoppedFlag = false;
+    int parkedFrames = 0;
+    int msSinceReset = 0;         // inputs are ignored until this reaches 3000
+    int collisionMs = 0;
     bool replayViewFlag = false;
-    std::array<bool, 4> wheelEventFlags{};
+    std::string gearText, lapTimeText1, lapTimeText2, lapTimeText3;
+    float frontalArea = 1.0f;       // m²
+    float dragCoefficient = 0.36f;
+    float fuel = 0;                 // litres
+    int shiftMode = 0;              // 2 = assisted shifting
+    bool shiftingFlag = false;
+    float rideHeight = 0.3f;        // m between the ground and the body origin at a reset
+    float throttleInput = 0;        // the last step's throttle demand (slot 10)
+    float brakeInput = 0;           // the last step's brake pedal (slot 11)
+    bool shiftUpHeld = false, shiftDownHeld = false;
 
     // Identity and texts the host sets.
     std::string shortName;
@@ -110,13 +188,55 @@ public:
     std::string driverName;
     std::string textA, textB, textC;
 
-    // Parts.
-    CEngine carEngine;  // named apart from the scene frame's graphics `engine`
+    // Drivetrain: the graph first, so that the nodes can name it.
+    CDrivetrain drivetrain;
+    CEngine carEngine{&drivetrain};  // named apart from the scene frame's graphics `engine`
+    CClutch clutch{&drivetrain};
+    CGearbox gearbox{&drivetrain};
+    CRatioNode finalDrive{&drivetrain};
+    CDifferential differential{&drivetrain};
+    CGearNode drivenWheelNodes[2] = {CGearNode(&drivetrain), CGearNode(&drivetrain)};
+    DrivetrainParts powerPath;  // filled by buildDrivetrain
+
+    // Corners: wheel i hangs in wheel frame i (steered and toed, never
+    // spinning), which hangs on suspension unit i (the hub body). The ground
+    // probe and the tyre-force axes use the wheel frame; the spin turns the
+    // wheel. Until a model supplies them, the wheel frames are the car's own.
+    std::array<CWheel, 4> wheels;
+    std::array<CSceneFrame, 4> ownWheelFrames;
+    std::array<CSceneFrame*, 4> wheelFrames{};
+    std::array<CSuspension*, 4> suspension{};  // owned by the concrete car
+    CAntiRollBar* antiRollFront = nullptr;      // owned
+    CAntiRollBar* antiRollRear = nullptr;       // owned
+    float frontClearance = 0, rearClearance = 0;  // m, body axes
+    std::array<float, 4> clearance{};
+    std::array<bool, 4> wheelEventFlags{};
+    std::array<uint64_t, 4> wheelEventMs{};
+
+    CBrakeSystem brakes;
+    CSteering steering;
+    float frontTilt[2] = {0, 0};  // degrees, static tilt of the front wheel frames
+    float rearToe[2] = {0, 0};    // degrees
+    CSceneFrame* cockpitSteeringWheel = nullptr;
+    std::vector<CAeroDevice*> aeroDevices;  // owned
+
+    // Driver's head: a sprung body that the cockpit camera follows.
+    CRigidBody headBody;
+    Vector3 headOffset{0, 0.5f, 0};  // body axes, m
+
+    // Views for the external camera.
+    std::vector<CarViewPoint> viewPoints;
+    int currentView = 0;
+    float viewDepthOffset = 3.66f, viewDepth = 5.18f;
+
+    // Collision geometry, made by init.
+    Vector3 collisionBox{1.9f, 1.2f, 4.4f};  // m
+    dGeomID wallPlane = nullptr;
+    dGeomID carBox = nullptr;
+    dGeomID otherCarBox = nullptr;
+
+    // Services.
     CLapTimer lapTimer;
     CTelemetry telemetry;
     CSetupStore setupStore;
-
-    // Created by init; its presence marks a car that was set up and may have a
-    // replay worth saving.
-    dGeomID collisionGeometry = nullptr;
 };

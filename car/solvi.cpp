@@ -1,16 +1,41 @@
 #include "car/solvi.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+
+#include "car/sim_host.h"
+#include "car/solvi_tyres.h"
+#include "chassis/aero_device.h"
+#include "chassis/anti_roll_bar.h"
+#include "chassis/wishbone_suspension.h"
+#include "graphics/engine.h"
+
+namespace {
+// One car per plug-in: the time since the body's mass last followed the fuel.
+float fuelMassTimer = 0;
+
+constexpr float kFuelMassInterval = 10.0f;  // s
+}  // namespace
 
 CSolvi::CSolvi()
 {
+    frontalArea = 1.3f;
+    dragCoefficient = 0.335f;
+    fuel = 10.0f;
     shortName = "solvi";
     available = true;
+    for (auto& unit : suspension) unit = new CWishboneSuspension;
 }
 
 CSolvi::~CSolvi()
 {
     std::printf("Solvi destructor\n");
+    // The tyre temperature file arrives with the telemetry.
+    for (auto& unit : suspension) {
+        delete unit;
+        unit = nullptr;
+    }
     carEngine.powerCurve.resample(500.0f, 0.0f, 15000.0f);
     carEngine.powerCurve.save("cars/solvi/engine/power.exp");
 }
@@ -18,3 +43,256 @@ CSolvi::~CSolvi()
 void CSolvi::setSkinName(std::string name) { skinName = std::move(name); }
 
 float CSolvi::getConstant() { return 90.0f; }
+
+// ---------------------------------------------------------------------------
+// Set-up, in the order init runs it
+
+void CSolvi::setCameras()
+{
+    viewPoints = {
+        {{-1.15f, 0, 0}, {0, 0, 1}},
+        {{1.15f, 0, 0}, {0, 0, 1}},
+        {{0, 1.1f, -2.4f}, {0, 0, 1}},
+        {{1.2f, 0.3f, 5.1f}, Vector3{-0.3f, 0, -1}.normalised()},
+    };
+}
+
+void CSolvi::loadTyres()
+{
+    for (int i = 0; i < 4; ++i) {
+        CWheel& w = wheels[i];
+        const bool front = i < 2;
+        w.radius = front ? 0.327f : 0.347f;
+        w.radialStiffness = 220000;
+        w.radialDamping = 1500;
+        w.heatMass = 19.6f;
+        w.specificHeat = 5.0f;
+        w.inertia = 6.2f;
+        const float masses[2][3] = {{11.0f, 12.0f, 7.0f}, {11.5f, 13.5f, 7.0f}};
+        for (int k = 0; k < 3; ++k) w.partMasses[k] = masses[front ? 0 : 1][k];
+        w.heatSpinCoeff = 0.95f;
+        w.heatForceCoeff = 0.019f;
+        w.heatSkidCoeff = 185.0f;
+        loadSolviTyre(w.tyre, front);
+        w.computeInertia();
+        w.temperatureGripCurve = CCurve();
+        for (auto [t, f] : {std::pair{-10.0f, 0.2f}, {15.0f, 0.9f}, {25.0f, 0.95f}, {35.0f, 0.97f}, {50.0f, 0.99f},
+                            {70.0f, 1.0f}, {90.0f, 1.0f}, {95.0f, 0.99f}, {100.0f, 0.9f}})
+            w.temperatureGripCurve.addValue(t, f);
+        w.wearGripCurve = CCurve();
+        for (auto [x, f] : {std::pair{0.0f, 0.96f}, {100.0f, 1.0f}, {1000.0f, 0.98f}, {3000.0f, 0.95f}, {6000.0f, 0.82f}})
+            w.wearGripCurve.addValue(x, f);
+        w.skidAngleCurve = CCurve();
+        for (auto [a, l] : {std::pair{0.0f, 0.0f}, {4.0f, 0.1f}, {6.0f, 0.3f}, {7.0f, 0.6f}, {10.0f, 1.0f}})
+            w.skidAngleCurve.addValue(a, l);
+    }
+}
+
+// Until the model loader exists the car's wheel frames are its own, placed
+// at the hubs by the suspension they hang on.
+void CSolvi::loadModel() { std::printf("load graphics\n"); }
+
+void CSolvi::setInertias()
+{
+    carEngine.inertia = 0.25f;
+    gearbox.inertia = 0.02f;
+    clutch.inertia = 0.001f;
+    finalDrive.inertia = 0.001f;
+    ownDifferential.inertia = 0.02f;
+    drivenWheelNodes[0].inertia = wheels[2].inertia;
+    drivenWheelNodes[1].inertia = wheels[3].inertia;
+    steering.ackermann = 1.2f;
+}
+
+void CSolvi::loadEngine()
+{
+    IHostFlag* flag = simHost ? simHost->flag("LOADENGINECURVE") : nullptr;
+    const bool fromFile = flag && flag->isSet();
+    CCurve& power = carEngine.powerCurve;
+    power = CCurve();
+    if (fromFile) {
+        for (auto [rpm, torque] :
+             {std::pair{0.0f, 0.37f}, {1000.0f, 250.0f}, {2000.0f, 625.0f}, {2500.0f, 650.0f}, {3000.0f, 655.0f},
+              {3500.0f, 690.0f}, {4000.0f, 750.0f}, {4500.0f, 720.0f}, {5000.0f, 690.0f}, {5500.0f, 670.0f},
+              {6000.0f, 650.0f}, {6500.0f, 550.0f}, {7000.0f, 508.0f}, {9266.0f, 20.0f}, {11266.0f, 0.0f}})
+            power.addValue(rpm, torque);
+        carEngine.coastCurve.load("cars/solvi/engine/coast.vqcv");
+    } else {
+        for (auto [rpm, torque] :
+             {std::pair{0.0f, 0.37f}, {500.0f, 125.185f}, {1000.0f, 250.0f}, {1500.0f, 437.5f}, {2000.0f, 625.0f},
+              {2500.0f, 650.0f}, {3000.0f, 655.0f}, {3500.0f, 690.0f}, {4000.0f, 750.0f}, {4500.0f, 720.0f},
+              {5000.0f, 690.0f}, {5500.0f, 670.0f}, {6000.0f, 650.0f}, {6500.0f, 550.0f}, {7000.0f, 508.0f},
+              {7500.0f, 400.321f}, {8000.0f, 292.643f}, {8500.0f, 184.964f}, {9000.0f, 77.285f}, {9500.0f, 17.66f},
+              {10000.0f, 12.66f}, {10500.0f, 7.66f}, {11000.0f, 2.66f}})
+            power.addValue(rpm, torque);
+        for (float rpm = 11500.0f; rpm <= 15000.0f; rpm += 500.0f) power.addValue(rpm, 0.0f);
+    }
+    carEngine.buildCoastCurve(7000.0f, 40.0f);
+    carEngine.fuelRate = 2.4e-5f;
+    carEngine.limiterRpm = 7000.0f;
+    carEngine.throttleRiseRate = 4.0f;
+    carEngine.throttleFallRate = 6.0f;
+    carEngine.setDefaultThrottleCurve();
+    tractionControl.attach(&carEngine, {&wheels[0], &wheels[1], &wheels[2], &wheels[3]});
+}
+
+void CSolvi::buildDrivetrain()
+{
+    setInertias();
+    loadEngine();
+    ownDifferential.torqueGain = 0.2f;
+    ownDifferential.lockSetting = 2;
+    ownDifferential.lockFactors[2] = 0.5f;
+    powerPath.engine = &carEngine;
+    powerPath.clutch = &clutch;
+    powerPath.gearbox = &gearbox;
+    powerPath.finalDrive = &finalDrive;
+    powerPath.differential = &ownDifferential;
+    powerPath.drivenWheelA = &drivenWheelNodes[0];
+    powerPath.drivenWheelB = &drivenWheelNodes[1];
+    connectPowerPath(drivetrain, powerPath);
+    abs.attach(&brakes);
+}
+
+void CSolvi::createAeroDevices()
+{
+    auto* device = new CAeroDevice(this, {0, 0.5f, 0}, 1.0f, 3.0f);
+    device->fixedLift = 0.2756f;
+    aeroDevices.push_back(device);
+}
+
+void CSolvi::setDefaults()
+{
+    setupData.load("cars/solvi/setup/default.vqs");
+    for (int i = 0; i < 4; ++i) {
+        const bool front = i < 2;
+        suspension[i]->springRate = front ? 148000.0f : 176000.0f;
+        suspension[i]->dampExtension = front ? 6000.0f : 8000.0f;
+        suspension[i]->dampCompression = front ? 12000.0f : 14000.0f;
+        CBrakeUnit& unit = *brakes.units[i];
+        unit.radius = 0.25f;
+        unit.padFriction = 0.35f;
+        unit.clampForce = 30000.0f;
+    }
+    antiRollFront->stiffness = 8500.0f;
+    antiRollRear->stiffness = 7000.0f;
+    steering.steeringRatio = 13.0f;
+    steering.lockDegrees = 150.0f;
+    finalDrive.setRatio(3.36f, 1.0f);
+    gearbox.shiftTime = 0.35f;
+    shiftMode = 0;
+    gearbox.addGear(-3.0f, 1.0f, "R");
+    gearbox.addGear(0.0f, 0.0f, "N");
+    const float ratios[6] = {2.88f, 1.77f, 1.27f, 1.0f, 0.83f, 0.71f};
+    for (int g = 0; g < 6; ++g) gearbox.addGear(ratios[g], 1.0f, std::to_string(g + 1));
+    gearbox.gear = 0;
+    gearbox.selectNextGear();
+    frontTilt[0] = frontTilt[1] = -0.6f;
+    rearToe[0] = rearToe[1] = -0.4f;
+    fuel = 15.0f;
+    brakes.setFrontBias(0.66f);
+}
+
+void CSolvi::setGeometry()
+{
+    const float wheelbase = kFrontAxle + kRearAxle;
+    std::printf("FOR=%f REA=%f\n", kFrontAxle / wheelbase, kRearAxle / wheelbase);
+    // The model frame's reference point is the body's origin until a model
+    // is loaded.
+    const float modelZ = 0.0f;
+    const WishboneLayout layout;
+    for (int i = 0; i < 4; ++i) {
+        auto* unit = static_cast<CWishboneSuspension*>(suspension[i]);
+        unit->hingeLimitA = 0.5235988f;
+        unit->hingeLimitB = 0.5235988f;
+        unit->springHeight = 0.2f;
+        unit->springPreload = 0.03f;
+        unit->placeCorner(layout, i, i < 2 ? modelZ + kFrontAxle : modelZ - kRearAxle);
+        unit->build();
+    }
+}
+
+void CSolvi::updateMass()
+{
+    std::printf("fule %f\n", fuel);
+    float unsprung = 0;
+    for (CSuspension* unit : suspension) unsprung += unit->getUnsprungMass();
+    setMassBox(1250.0f + 0.8f * fuel - unsprung, 1.2f, 0.7f, 3.4f);
+}
+
+void CSolvi::setHeadOffset() { headOffset = {0.4f, 0.5f, 0.4f}; }
+void CSolvi::setupTelemetry() {}
+void CSolvi::recordTelemetry(float) {}
+
+// The cockpit needles and lamps move once the cockpit model exists.
+void CSolvi::updateInstruments(float) {}
+
+// ---------------------------------------------------------------------------
+// Physics-frame steps of its own
+
+void CSolvi::consumeFuel(float dt)
+{
+    const float used = carEngine.getFuelFlow() * dt;
+    fuel -= used;
+    usedFuel += used;
+    fuelMassTimer += dt;
+    if (fuelMassTimer >= kFuelMassInterval) {
+        updateMass();
+        fuelMassTimer = 0;
+    }
+}
+
+void CSolvi::stepCarExtras(float dt) { tractionControl.step(dt); }
+
+void CSolvi::stepAttachments(float dt) { abs.step(dt); }
+
+void CSolvi::onCollision(const Vector3& point, float depth)
+{
+    if (depth < 0.1f) return;
+    std::printf("d=%f\n", depth);
+    const Matrix4 pose = matrix;
+    const Vector3 d = point - pose.getPosition();
+    const Vector3 p{dot(d, pose.xAxis()), dot(d, pose.yAxis()), dot(d, pose.zAxis())};
+    int corner = -1;
+    if (p.x < -0.5f && p.z > 0.3f) corner = 1;        // front right
+    else if (p.x > 0.5f && p.z > 0.3f) corner = 0;    // front left
+    else if (p.x < -0.5f && p.z < -0.3f) corner = 3;  // rear right
+    else if (p.x > 0.5f && p.z < -0.3f) corner = 2;   // rear left
+    if (corner < 0) return;
+    if (depth > 0.2f) {
+        suspension[corner]->springRate = 0;
+        suspension[corner]->dampExtension = 100.0f;
+        suspension[corner]->dampCompression = 100.0f;
+    }
+    const float u = (std::rand() % 32768) / 32767.0f;
+    if (corner == 1)
+        wheels[corner].alignmentOffset += 5.0f - 10.0f * depth * u;
+    else
+        wheels[corner].alignmentOffset += 10.0f * depth * u;
+}
+
+// ---------------------------------------------------------------------------
+// Host operations of its own
+
+float CSolvi::getSteeringTorque()
+{
+    const float t = (wheels[0].alignMoment + wheels[1].alignMoment) * 0.0005f;
+    if (std::isnan(t)) return 0.0f;
+    const float s = std::sin(steering.wheelAngle * 0.017453292f);
+    // The per-wheel weight term is the wheel's load against the tyre's
+    // optimal load.
+    const float weight = wheels[0].load / wheels[0].tyre.OPTIMALLOAD + wheels[1].load / wheels[1].tyre.OPTIMALLOAD;
+    float v = (s * t * 0.1f + s * 0.05f) * weight;
+    if ((wheels[0].surfaceKind == 2 || wheels[1].surfaceKind == 2) && speed < 2.0f) v += s * 0.2f;
+    return v + t;
+}
+
+void CSolvi::onKey(uint8_t key)
+{
+    const char* message = nullptr;
+    if (key == 't') message = tractionControl.toggle();
+    if (key == 'a') message = abs.toggle();
+    if (message && simHost) simHost->showMessage(message);
+    // With Shift held the key belongs to the aids alone.
+    if (!(system && system->system.isShiftDown())) CCar::onKey(key);
+}

@@ -1,12 +1,17 @@
 #pragma once
-// The one concrete car of this plug-in: a mid-size rear-driven sports car. It
-// sets the car's parameters and overrides the few steps that are its own. This
-// version carries its identity, its setup record and its skin name, and writes
-// its power curve into its own folder when destroyed.
+// The one concrete car of this plug-in: a 1250 kg front-engined, rear-driven
+// sports car on double wishbones with a limited-slip differential, six gears,
+// ABS and traction control. It sets the car's parameters, builds its parts
+// from its data files and fixed numbers, and overrides the few steps that are
+// its own (fuel, mass, damage, driver aids, cameras). Its model, cockpit
+// instruments and sounds arrive with the graphics and sound parts.
 
 #include <string>
 
+#include "car/abs.h"
 #include "car/car.h"
+#include "car/traction_control.h"
+#include "powertrain/limited_slip_differential.h"
 #include "services/setup_data.h"
 
 class CSolvi : public CCar {
@@ -14,9 +19,40 @@ public:
     CSolvi();
     ~CSolvi() override;
 
+    // ICar operations of its own.
     void setSkinName(std::string name) override;
     float getConstant() override;
+    float getSteeringTorque() override;
+    void onKey(uint8_t key) override;
+
+    // Steps of its own.
+    void onCollision(const Vector3& point, float depth) override;
+    void stepCarExtras(float dt) override;
+    void recordTelemetry(float dt) override;
+    void setupTelemetry() override;
+    void setHeadOffset() override;
+    void updateInstruments(float dt) override;
+    void stepAttachments(float dt) override;
+    void consumeFuel(float dt) override;
+    void loadTyres() override;
+    void updateMass() override;
+    void setGeometry() override;
+    void createAeroDevices() override;
+    void setDefaults() override;
+    void buildDrivetrain() override;
+    void loadModel() override;
+    void setCameras() override;
+    void setInertias();
+    void loadEngine();
 
     CSetupData setupData;
     std::string skinName;
+    CLimitedSlipDifferential ownDifferential{&drivetrain};  // used instead of the base car's
+    CAbs abs;
+    CTractionControl tractionControl;
+    float usedFuel = 0;  // litres since the car was built
+
+    // Where the axles sit along the body's z axis from its reference point, m.
+    static constexpr float kFrontAxle = 1.137f;
+    static constexpr float kRearAxle = 1.558f;
 };

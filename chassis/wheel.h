@@ -71,6 +71,7 @@ public:
     float forceLat = 0.0f;       // N, tyre force across it
     float alignMoment = 0.0f;    // N·m, tyre aligning moment
     float wheelTorque = 0.0f;    // N·m about the axle this step, positive slowing forward spin
+    float driveTorque = 0.0f;    // N·m, what the drivetrain last handed this wheel (driven wheels only)
     Vector3 appliedForce{0, 0, 0};  // N, world tyre force the car applied last step
     float skidLevel = 0.0f;      // slip intensity for heat, wear and sound
     float prevSkidLevel = 0.0f;  // skidLevel of the previous step

@@ -53,6 +53,8 @@ void RSystem::autoCheckFile(std::string fileName) const {
 
 bool RSystem::isKeyDown(char key) const { return input != nullptr && input->isKeyDown(key); }
 
+bool RSystem::isShiftDown() const { return input != nullptr && input->isShiftDown(); }
+
 void RSystem::getMouseButtons(bool& left, bool& right) const {
     left = false;
     right = false;

@@ -13,6 +13,8 @@ class RInputSource {
 public:
     virtual ~RInputSource() = default;
     virtual bool isKeyDown(char key) = 0;
+    // Either Shift key, which no character stands for.
+    virtual bool isShiftDown() { return false; }
     virtual void getMouseButtons(bool& left, bool& right) = 0;
     virtual void getCursorPos(int& x, int& y) = 0;
     virtual void setCursorPos(int x, int y) = 0;
@@ -58,6 +60,7 @@ public:
     void autoCheckFile(std::string fileName) const;
 
     bool isKeyDown(char key) const;
+    bool isShiftDown() const;
     void getMouseButtons(bool& left, bool& right) const;
     void getCursorPos(int& x, int& y) const;
     void setCursorPos(int x, int y);

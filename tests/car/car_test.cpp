@@ -81,7 +81,12 @@ TEST_F(CarTest, AnswersBeforeItHasMoved)
     EXPECT_EQ(iface.getBody(), static_cast<CRigidBody*>(&car));
     EXPECT_EQ(iface.getMatrix(), &car.matrix);
     EXPECT_EQ(iface.getLapTimer(), &car.lapTimer);
-    EXPECT_FLOAT_EQ(iface.getMaxWheelSpeedOnSurface(0), -1.0f);
+    EXPECT_FLOAT_EQ(iface.getMaxWheelSpeedOnSurface(1), -1.0f);  // no wheel on gravel
+    car.wheels[2].surfaceKind = 3;
+    car.wheels[2].angularSpeed = -30.0f;
+    car.wheels[3].surfaceKind = 3;
+    car.wheels[3].angularSpeed = 12.0f;
+    EXPECT_FLOAT_EQ(iface.getMaxWheelSpeedOnSurface(3), 30.0f);
 
     car.odometer = 999.9;
     EXPECT_EQ(iface.getOdometerKm(), 0);
