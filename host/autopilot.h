@@ -15,7 +15,7 @@ class Track;
 struct AutopilotSettings {
     float wheelbase = 2.695f;         // m
     float maxWheelAngleDeg = 11.54f;  // road-wheel angle at full steering input
-    float cornerGripG = 0.95f;        // lateral acceleration held in corners, in g
+    float cornerGripG = 0.8f;        // lateral acceleration held in corners, in g
     float brakingG = 0.75f;           // deceleration planned for braking zones, in g
     float topSpeed = 80.0f;           // m/s, a cap for the speed profile
     float lookAheadMin = 7.0f, lookAheadPerSpeed = 0.45f, lookAheadMax = 35.0f;  // m, s, m

@@ -35,6 +35,7 @@ void printDriveUsage()
                 "  --dt S           physics step in seconds (default 0.003; whole milliseconds)\n"
                 "  --track NAME     track folder under data/tracks (default valley)\n"
                 "  --profile        time the car's sections and print them at the end\n"
+                "  --progress S     a progress line every S simulated seconds (default 10)\n"
                 "  --quiet          no progress lines\n");
     printCarRunOptionHelp();
 }
@@ -64,6 +65,10 @@ bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, std::
             o.session.profile = true;
         } else if (arg == "--quiet") {
             o.session.progressEvery = 0;
+        } else if (arg == "--progress") {
+            ok = args.number(number);
+            if (ok && number <= 0) return error = "--progress needs a positive number of seconds", false;
+            o.session.progressEvery = static_cast<float>(number);
         } else {
             ok = parseCarRunOption(args, o.car, known);
         }

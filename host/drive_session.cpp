@@ -110,8 +110,9 @@ void DriveSession::account(const CarState& state)
     if (settings_.progressEvery > 0 && state.time >= nextProgress_) {
         nextProgress_ += settings_.progressEvery;
         const Track::Placement placed = track_.place(state.position.x, state.position.z);
-        std::printf("  t=%7.1f s  lap %zu  at %6.0f m  %6.1f km/h  gear %-2s %5d rpm\n", state.time,
-                    host_.lapTimesMs.size() + 1, placed.s, state.speed * 3.6f, state.gear.c_str(), state.rpm);
+        std::printf("  t=%7.1f s  lap %zu  at %6.0f m  %+5.1f m off the line  %6.1f km/h  gear %-2s %5d rpm\n",
+                    state.time, host_.lapTimesMs.size() + 1, placed.s, placed.lateral, state.speed * 3.6f,
+                    state.gear.c_str(), state.rpm);
         std::fflush(stdout);
     }
 }
