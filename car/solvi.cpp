@@ -140,6 +140,8 @@ void CSolvi::buildDrivetrain()
 {
     setInertias();
     loadEngine();
+    clutch.pressure = 1900.0f;
+    clutch.engageRate = 20.0f;
     ownDifferential.torqueGain = 0.2f;
     ownDifferential.lockSetting = 2;
     ownDifferential.lockFactors[2] = 0.5f;

@@ -73,6 +73,8 @@ void Autopilot::shift(const CarState& car, bool braking, DriverInputs& inputs)
     bool up = false, down = false;
     if (gear <= 0) {
         up = true;  // out of neutral (or reverse) into first
+    } else if (gear > 1 && car.speed < 8.0f) {
+        down = true;  // nearly stopped (or spinning the wheels off the road): pull away in a low gear
     } else if (car.rpm >= settings_.upshiftRpm && gear < top) {
         up = true;
     } else if (gear > 1) {
@@ -91,20 +93,42 @@ void Autopilot::drive(const CarState& car, float, DriverInputs& inputs)
 {
     if (car.time < settings_.startDelay) {
         inputs = DriverInputs{};
+        last_ = inputs;
+        lastTime_ = car.time;
         return;
     }
+    const float dt = lastTime_ >= 0 ? std::max(0.0f, car.time - lastTime_) : 0.0f;
+    lastTime_ = car.time;
     const Track::Placement placed = track_.place(car.position.x, car.position.z);
     steer(car, placed.s, inputs);
 
     // Look a little ahead so that braking starts before the station that needs it.
-    const float target = std::min(targetSpeedAt(placed.s), targetSpeedAt(placed.s + car.speed * 0.3f));
+    float target = std::min(targetSpeedAt(placed.s), targetSpeedAt(placed.s + car.speed * 0.3f));
+    const bool offRoad = std::fabs(placed.lateral) > track_.roadHalfWidth() + 1.0f;
+    if (offRoad) target = std::min(target, settings_.recoverySpeed);
     const float error = target - car.speed;
     if (error >= 0) {
         inputs.throttle = std::clamp(0.3f + 0.4f * error, 0.0f, 1.0f);
         inputs.brake = 0;
     } else {
         inputs.throttle = 0;
-        inputs.brake = error < -0.5f ? std::clamp(-0.3f * error, 0.0f, 1.0f) : 0.0f;
+        inputs.brake = error < -0.5f ? std::clamp(-0.3f * error, 0.0f, settings_.maxBrake) : 0.0f;
+    }
+
+    // Out of a corner the rear tyres cannot take full power and full
+    // cornering at once: ease the throttle while the line still bends.
+    const float kappa = std::max(std::fabs(track_.curvatureAt(placed.s, 10.0f)),
+                                 std::fabs(track_.curvatureAt(placed.s + 10.0f, 10.0f)));
+    const float gripUsed = car.speed * car.speed * kappa / (settings_.cornerGripG * kGravity);
+    const float cap = std::clamp(1.0f - (gripUsed - settings_.exitGripShare) * 1.5f, 0.2f, 1.0f);
+    inputs.throttle = std::min(inputs.throttle, cap);
+
+    // Hands and feet move at a human pace.
+    if (dt > 0) {
+        inputs.throttle = std::min(inputs.throttle, last_.throttle + settings_.throttleRisePerSecond * dt);
+        const float maxTurn = settings_.steeringRatePerSecond * dt;
+        inputs.steering = std::clamp(inputs.steering, last_.steering - maxTurn, last_.steering + maxTurn);
     }
     shift(car, inputs.brake > 0, inputs);
+    last_ = inputs;
 }

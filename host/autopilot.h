@@ -16,7 +16,8 @@ struct AutopilotSettings {
     float wheelbase = 2.695f;         // m
     float maxWheelAngleDeg = 11.54f;  // road-wheel angle at full steering input
     float cornerGripG = 0.8f;        // lateral acceleration held in corners, in g
-    float brakingG = 0.75f;           // deceleration planned for braking zones, in g
+    float brakingG = 0.6f;            // deceleration planned for braking zones, in g
+    float maxBrake = 0.8f;            // pedal limit: harder locks the fronts without ABS
     float topSpeed = 80.0f;           // m/s, a cap for the speed profile
     float lookAheadMin = 7.0f, lookAheadPerSpeed = 0.45f, lookAheadMax = 35.0f;  // m, s, m
     int upshiftRpm = 6800;
@@ -24,6 +25,10 @@ struct AutopilotSettings {
     int highestRpmAfterDownshift = 6300;  // a downshift that would rev past this waits
     std::array<float, 6> gearRatios{2.88f, 1.77f, 1.27f, 1.0f, 0.83f, 0.71f};
     float shiftPause = 0.6f;   // s between two shift presses
+    float throttleRisePerSecond = 1.5f;  // how fast the throttle may open
+    float steeringRatePerSecond = 3.0f;  // how fast the steering may move (full lock is 1)
+    float exitGripShare = 0.35f;         // share of the corner grip used before the throttle is eased
+    float recoverySpeed = 12.0f;         // m/s to rejoin the road from off it
     float startDelay = 3.0f;   // s the car ignores inputs after a reset
 };
 
@@ -46,4 +51,6 @@ private:
     float stationSpacing_ = 2.0f;  // m between speed-profile stations
     std::vector<float> profile_;   // target speed at each station, m/s
     float lastShiftTime_ = -1e9f;
+    float lastTime_ = -1.0f;
+    DriverInputs last_;  // the inputs of the previous frame, for the rate limits
 };
