@@ -3,6 +3,8 @@
 
 #include <array>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include <dlfcn.h>
@@ -58,6 +60,31 @@ TEST(Vqsim, ProbeLoadsReportsAndUnloadsTheCarInItsRunDirectory)
     EXPECT_TRUE(fs::exists(run / "cars/solvi/engine/power.exp"));
     EXPECT_FALSE(fs::exists(fs::path(SOLVI_DATA_DIR) / "cars/solvi/engine/power.exp"))
         << "the run wrote into the repository's data folder";
+}
+
+TEST(Vqsim, DriveMovesTheCarAndWritesItsSummary)
+{
+    TempDir dir;
+    const fs::path summary = dir / "summary.json";
+    const Result r = runVqsim("drive --seconds 15 --quiet --run-dir " + (dir / "run").string() +
+                              " --data " SOLVI_DATA_DIR " --summary " + summary.string());
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(contains(r.output, "driving 15 s with the autopilot")) << r.output;
+    EXPECT_TRUE(contains(r.output, "summary:")) << r.output;
+    std::ifstream in(summary);
+    std::stringstream json;
+    json << in.rdbuf();
+    const std::string text = json.str();
+    for (const char* key : {"\"laps_completed\": 0", "\"lap_times_s\": []", "\"best_lap_s\": null",
+                            "\"brake_100_0_m\": null", "\"max_offroad_seconds\": 0", "\"nan_seen\": false",
+                            "\"sim_seconds\": 15", "\"top_speed_kmh\"", "\"zero_to_100_s\"",
+                            "\"wall_seconds\"", "\"real_time_factor\""})
+        EXPECT_TRUE(contains(text, key)) << key << "\n" << text;
+    // Fifteen seconds after a start that ignores inputs for three: well on its way.
+    const size_t top = text.find("\"top_speed_kmh\": ");
+    ASSERT_NE(top, std::string::npos);
+    EXPECT_GT(std::stod(text.substr(top + 17)), 100.0);
+    EXPECT_TRUE(fs::exists(dir / "run/out/power.exp"));  // the car was unloaded
 }
 
 TEST(Vqsim, SecondRunReusesTheRunDirectory)
