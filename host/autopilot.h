@@ -15,7 +15,7 @@ class Track;
 struct AutopilotSettings {
     float wheelbase = 2.695f;         // m
     float maxWheelAngleDeg = 11.54f;  // road-wheel angle at full steering input
-    float cornerGripG = 0.8f;        // lateral acceleration held in corners, in g
+    float cornerGripG = 0.7f;        // lateral acceleration held in corners, in g
     float brakingG = 0.6f;            // deceleration planned for braking zones, in g
     float maxBrake = 0.8f;            // pedal limit: harder locks the fronts without ABS
     float topSpeed = 80.0f;           // m/s, a cap for the speed profile
