@@ -9,19 +9,11 @@
 #include "host/arg_reader.h"
 #include "host/autopilot.h"
 #include "host/commands.h"
+#include "host/drive_options.h"
 #include "host/drive_session.h"
 #include "host/script_driver.h"
 
 namespace {
-
-struct DriveOptions {
-    CarRunOptions car;
-    DriveSettings session;
-    unsigned laps = 0;
-    double seconds = 0;
-    std::string script;  // empty: the autopilot
-    std::string summaryPath;
-};
 
 void printDriveUsage()
 {
@@ -31,51 +23,9 @@ void printDriveUsage()
                 "  --laps N         stop after N completed laps\n"
                 "  --seconds S      stop after S simulated seconds\n"
                 "  --script FILE    drive with timed inputs from FILE instead of the autopilot\n"
-                "  --summary FILE   write the summary as JSON to FILE\n"
-                "  --dt S           physics step in seconds (default 0.003; whole milliseconds)\n"
-                "  --track NAME     track folder under data/tracks (default valley)\n"
-                "  --profile        time the car's sections and print them at the end\n"
-                "  --progress S     a progress line every S simulated seconds (default 10)\n"
-                "  --quiet          no progress lines\n");
-    printCarRunOptionHelp();
-}
-
-bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, std::string& error)
-{
-    for (ArgReader args(argc, argv, 1); !args.done(); args.next()) {
-        const std::string arg = args.word();
-        bool known = true, ok = true;
-        double number = 0;
-        if (arg == "--laps") {
-            ok = args.whole(o.laps);
-        } else if (arg == "--seconds") {
-            ok = args.number(o.seconds);
-            if (ok && o.seconds <= 0) return error = "--seconds needs a positive number", false;
-        } else if (arg == "--script") {
-            ok = args.value(o.script);
-        } else if (arg == "--summary") {
-            ok = args.value(o.summaryPath);
-        } else if (arg == "--dt") {
-            ok = args.number(number);
-            if (ok && (number <= 0 || number > 0.05)) return error = "--dt must lie in (0, 0.05] seconds", false;
-            o.session.dt = static_cast<float>(number);
-        } else if (arg == "--track") {
-            ok = args.value(o.session.track);
-        } else if (arg == "--profile") {
-            o.session.profile = true;
-        } else if (arg == "--quiet") {
-            o.session.progressEvery = 0;
-        } else if (arg == "--progress") {
-            ok = args.number(number);
-            if (ok && number <= 0) return error = "--progress needs a positive number of seconds", false;
-            o.session.progressEvery = static_cast<float>(number);
-        } else {
-            ok = parseCarRunOption(args, o.car, known);
-        }
-        if (!ok) return error = args.error, false;
-        if (!known) return error = "unknown option '" + arg + "'", false;
-    }
-    return true;
+                "  --track NAME     track folder under data/tracks (default valley), or 'strip' for\n"
+                "                   the built-in flat test strip\n");
+    printDriveOptionHelp();
 }
 
 }  // namespace
@@ -84,7 +34,7 @@ int runDriveCommand(int argc, const char* const* argv)
 {
     DriveOptions o;
     std::string error;
-    if (!parseDriveOptions(argc, argv, o, error)) return commandLineError("drive", error);
+    if (!parseDriveOptions(argc, argv, o, false, error)) return commandLineError("drive", error);
     if (o.car.help) {
         printDriveUsage();
         return 0;

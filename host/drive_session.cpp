@@ -48,10 +48,14 @@ bool DriveSession::checkCarData() const
 bool DriveSession::start()
 {
     std::string error;
-    const std::string trackFile = paths_.dataDir + "/tracks/" + settings_.track + "/track.txt";
-    if (!track_.load(trackFile, error)) {
-        std::fprintf(stderr, "vqsim: %s\n", error.c_str());
-        return false;
+    if (settings_.track == kStripTrack) {
+        track_.makeStrip(3000.0f, 60.0f);
+    } else {
+        const std::string trackFile = paths_.dataDir + "/tracks/" + settings_.track + "/track.txt";
+        if (!track_.load(trackFile, error)) {
+            std::fprintf(stderr, "vqsim: %s\n", error.c_str());
+            return false;
+        }
     }
     std::printf("vqsim: track %s, %.0f m\n", track_.name().c_str(), track_.length());
     if (!checkCarData()) return false;

@@ -26,9 +26,12 @@
 class CPhysicsWorld;
 class REngine;
 
+// The built-in flat test strip: two 3 km straights joined by 60 m half circles.
+inline constexpr const char* kStripTrack = "strip";
+
 struct DriveSettings {
     float dt = 0.003f;           // s; whole milliseconds keep the car's clocks exact
-    std::string track = "valley";
+    std::string track = "valley";  // a folder under data/tracks, or kStripTrack
     bool profile = false;        // time the car's sections
     float progressEvery = 10.0f; // simulated seconds between progress lines; 0 = none
 };

@@ -79,6 +79,11 @@ bool Track::load(const std::string& path, std::string& error)
         return false;
     }
 
+    return finishPoints(path, error);
+}
+
+bool Track::finishPoints(const std::string& origin, std::string& error)
+{
     const size_t n = points_.size();
     startS_.assign(n, 0);
     segLength_.assign(n, 0);
@@ -89,7 +94,7 @@ bool Track::load(const std::string& path, std::string& error)
         startS_[i] = length_;
         segLength_[i] = std::hypot(b.x - a.x, b.z - a.z);
         if (segLength_[i] <= 0) {
-            error = path + ": points " + std::to_string(i) + " and " + std::to_string((i + 1) % n) + " coincide";
+            error = origin + ": points " + std::to_string(i) + " and " + std::to_string((i + 1) % n) + " coincide";
             return false;
         }
         length_ += segLength_[i];
@@ -99,6 +104,30 @@ bool Track::load(const std::string& path, std::string& error)
     if (name_.empty()) name_ = "track";
     buildIndex();
     return true;
+}
+
+void Track::makeStrip(float straight, float radius)
+{
+    constexpr float kPi = 3.14159265f;
+    points_.clear();
+    name_ = "strip";
+    const float step = 2.0f;
+    // Out along +z on x = 0, round to the left, back along -z.
+    for (float z = 0; z < straight; z += step) points_.push_back({0, 0, z});
+    const int arc = static_cast<int>(kPi * radius / step);
+    for (int i = 0; i < arc; ++i) {
+        const float a = kPi * i / arc;
+        points_.push_back({radius - radius * std::cos(a), 0, straight + radius * std::sin(a)});
+    }
+    for (float z = straight; z > 0; z -= step) points_.push_back({2 * radius, 0, z});
+    for (int i = 0; i < arc; ++i) {
+        const float a = kPi * i / arc;
+        points_.push_back({radius + radius * std::cos(a), 0, -radius * std::sin(a)});
+    }
+    finishAt_ = 50.0f;
+    intermediateAt_ = straight + kPi * radius + straight * 0.5f;
+    std::string error;
+    finishPoints("strip", error);
 }
 
 void Track::buildIndex()

@@ -23,6 +23,11 @@ public:
     // false with a message naming the file and the line.
     bool load(const std::string& path, std::string& error);
 
+    // A flat test strip instead of a file: two straights of `straight` metres
+    // joined by half circles of `radius` metres, the finish line 50 m into the
+    // first straight and the intermediate line on the way back.
+    void makeStrip(float straight, float radius);
+
     // ITrack
     void unusedSlot0() override {}
     const TrackSurface* queryGround(const Vector3& point, Vector3& hit, Vector3& normal, const TrackSurface* previous,
@@ -63,6 +68,8 @@ public:
     const TrackSurface* surfaceAt(float s, float lateral) const;
 
 private:
+    // Lap distances, segment lengths and the grid, once the points are in.
+    bool finishPoints(const std::string& origin, std::string& error);
     void buildIndex();
     float wrap(float s) const;
     int segmentAt(float s) const;

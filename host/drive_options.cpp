@@ -1,0 +1,56 @@
+#include "host/drive_options.h"
+
+#include <cstdio>
+
+#include "host/arg_reader.h"
+
+bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool scenario, std::string& error)
+{
+    for (ArgReader args(argc, argv, 1); !args.done(); args.next()) {
+        const std::string arg = args.word();
+        if (scenario && (arg == "--laps" || arg == "--seconds" || arg == "--script" || arg == "--track"))
+            return error = arg + " belongs to vqsim drive; a scenario runs on the test strip until it is done", false;
+        bool known = true, ok = true;
+        double number = 0;
+        if (arg == "--laps") {
+            ok = args.whole(o.laps);
+        } else if (arg == "--seconds") {
+            ok = args.number(o.seconds);
+            if (ok && o.seconds <= 0) return error = "--seconds needs a positive number", false;
+        } else if (arg == "--script") {
+            ok = args.value(o.script);
+        } else if (arg == "--summary") {
+            ok = args.value(o.summaryPath);
+        } else if (arg == "--dt") {
+            ok = args.number(number);
+            if (ok && (number <= 0 || number > 0.05)) return error = "--dt must lie in (0, 0.05] seconds", false;
+            o.session.dt = static_cast<float>(number);
+        } else if (arg == "--track") {
+            ok = args.value(o.session.track);
+        } else if (arg == "--profile") {
+            o.session.profile = true;
+        } else if (arg == "--quiet") {
+            o.session.progressEvery = 0;
+        } else if (arg == "--progress") {
+            ok = args.number(number);
+            if (ok && number <= 0) return error = "--progress needs a positive number of seconds", false;
+            o.session.progressEvery = static_cast<float>(number);
+        } else {
+            ok = parseCarRunOption(args, o.car, known);
+        }
+        if (!ok) return error = args.error, false;
+        if (!known) return error = "unknown option '" + arg + "'", false;
+    }
+    return true;
+}
+
+
+void printDriveOptionHelp()
+{
+    std::printf("  --summary FILE   write the summary as JSON to FILE\n"
+                "  --dt S           physics step in seconds (default 0.003; whole milliseconds)\n"
+                "  --profile        time the car's sections and print them at the end\n"
+                "  --progress S     a progress line every S simulated seconds (default 10)\n"
+                "  --quiet          no progress lines\n");
+    printCarRunOptionHelp();
+}

@@ -1,0 +1,112 @@
+// vqsim accel and vqsim brake: the car's straight-line figures on the flat
+// test strip, printed and, with --summary, written as JSON.
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "host/commands.h"
+#include "host/drive_options.h"
+#include "host/drive_session.h"
+#include "host/scenario_drivers.h"
+
+namespace {
+
+// A scenario that has not reached its figures by then never will.
+constexpr float kScenarioLimit = 90.0f;  // s
+
+void printScenarioUsage(const char* name, const char* what)
+{
+    std::printf("usage: vqsim %s [OPTIONS]\n\n%s\n\nOptions:\n", name, what);
+    printDriveOptionHelp();
+}
+
+// Parses the options, enters the run directory and starts a session on the
+// strip; returns the exit code to give up with, or -1 to go on.
+int startScenario(const char* name, const char* what, int argc, const char* const* argv, DriveOptions& o,
+                  std::unique_ptr<DriveSession>& session)
+{
+    std::string error;
+    if (!parseDriveOptions(argc, argv, o, true, error)) return commandLineError(name, error);
+    if (o.car.help) {
+        printScenarioUsage(name, what);
+        return 0;
+    }
+    if (!o.summaryPath.empty()) o.summaryPath = std::filesystem::absolute(o.summaryPath).string();
+    o.session.track = kStripTrack;
+    CarRunPaths paths;
+    if (!enterCarRun(o.car, paths)) return 1;
+    session = std::make_unique<DriveSession>(o.car, paths, o.session);
+    if (!session->start()) return 1;
+    return -1;
+}
+
+int finishScenario(DriveSession& session, RunSummary& summary, const DriveOptions& o)
+{
+    summary.print();
+    const bool unloaded = session.finish();
+    if (!o.summaryPath.empty()) {
+        if (!summary.write(o.summaryPath)) {
+            std::fprintf(stderr, "vqsim: cannot write the summary %s\n", o.summaryPath.c_str());
+            return 1;
+        }
+        std::printf("vqsim: wrote %s\n", o.summaryPath.c_str());
+    }
+    return unloaded ? 0 : 1;
+}
+
+}  // namespace
+
+int runAccelCommand(int argc, const char* const* argv)
+{
+    DriveOptions o;
+    std::unique_ptr<DriveSession> session;
+    const int early = startScenario("accel",
+                                    "From rest at full throttle along the flat test strip, shifting up at the\n"
+                                    "limiter with the throttle lifted during each shift: 0-100 km/h, 0-200 km/h\n"
+                                    "and the quarter mile.",
+                                    argc, argv, o, session);
+    if (early >= 0) return early;
+    AccelDriver driver(session->track());
+    std::printf("vqsim: standing start on the test strip\n");
+    session->run(driver, [&](const CarState& state) { return driver.finished() || state.time >= kScenarioLimit; });
+
+    auto show = [](const char* what, const std::optional<float>& t) {
+        if (t)
+            std::printf("  %-16s %.2f s\n", what, *t);
+        else
+            std::printf("  %-16s not reached\n", what);
+    };
+    std::printf("accel:\n");
+    show("0-100 km/h", driver.time100);
+    show("0-200 km/h", driver.time200);
+    if (driver.quarterMile)
+        std::printf("  %-16s %.2f s at %.1f km/h\n", "quarter mile", *driver.quarterMile, driver.quarterMileSpeed);
+    RunSummary summary = session->summary();
+    if (summary.zeroTo100S) std::printf("  car's sprint clock (2-100 km/h): %.2f s\n", *summary.zeroTo100S);
+    return finishScenario(*session, summary, o);
+}
+
+int runBrakeCommand(int argc, const char* const* argv)
+{
+    DriveOptions o;
+    std::unique_ptr<DriveSession> session;
+    const int early = startScenario("brake",
+                                    "Up to 100 km/h on the flat test strip, then from the first step at or above\n"
+                                    "it the brake fully on, in gear, ABS as the car has it: the distance to rest.",
+                                    argc, argv, o, session);
+    if (early >= 0) return early;
+    BrakeDriver driver(session->track());
+    std::printf("vqsim: up to 100 km/h, then full brake\n");
+    session->run(driver, [&](const CarState& state) { return driver.stopDistance || state.time >= kScenarioLimit; });
+
+    RunSummary summary = session->summary();
+    std::printf("brake:\n");
+    if (driver.stopDistance) {
+        std::printf("  100-0 km/h       %.1f m in %.2f s\n", *driver.stopDistance, *driver.stopTime);
+        summary.brake100To0M = *driver.stopDistance;
+    } else {
+        std::printf("  100-0 km/h       not completed\n");
+    }
+    return finishScenario(*session, summary, o);
+}

@@ -1,0 +1,82 @@
+#include "host/scenario_drivers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "host/track.h"
+
+namespace {
+constexpr float kQuarterMile = 402.336f;  // m
+constexpr float kStopped = 0.05f;         // m/s
+
+int gearNumber(const std::string& name)
+{
+    if (name.empty() || name == "N" || name == "R") return 0;
+    return std::atoi(name.c_str());
+}
+}  // namespace
+
+AccelDriver::AccelDriver(const Track& track, LaunchSettings settings) : track_(track), settings_(settings) {}
+
+void AccelDriver::holdLine(const CarState& car, DriverInputs& inputs) const
+{
+    const Track::Placement p = track_.place(car.position.x, car.position.z);
+    // Heading error to the left is positive; the car steers left for negative input.
+    const float headingError = std::atan2(dot(car.forward, p.left), dot(car.forward, p.tangent));
+    inputs.steering = std::clamp(0.08f * p.lateral + 1.5f * headingError, -0.3f, 0.3f);
+}
+
+void AccelDriver::launch(const CarState& car, DriverInputs& inputs)
+{
+    inputs = DriverInputs{};
+    if (car.time < settings_.startDelay) {
+        startPosition_ = car.position;
+        return;
+    }
+    holdLine(car, inputs);
+    const int gear = gearNumber(car.gear);
+    const bool shifting = car.time - lastShift_ < settings_.liftDuringShift;
+    if (gear == 0 && !shifting) {
+        inputs.shiftUp = true;
+        lastShift_ = car.time;
+    } else if (gear > 0 && gear < settings_.topGear && car.rpm >= settings_.upshiftRpm && !shifting) {
+        inputs.shiftUp = true;
+        lastShift_ = car.time;
+    }
+    inputs.throttle = gear > 0 && !shifting && !inputs.shiftUp ? 1.0f : 0.0f;
+}
+
+void AccelDriver::drive(const CarState& car, float, DriverInputs& inputs)
+{
+    launch(car, inputs);
+    if (!launchTime && car.time >= settings_.startDelay && car.speed > 0.1f) launchTime = car.time;
+    if (!launchTime) return;
+    const float t = car.time - *launchTime;
+    const float kmh = car.speed * 3.6f;
+    if (!time100 && kmh >= 100.0f) time100 = t;
+    if (!time200 && kmh >= 200.0f) time200 = t;
+    if (!quarterMile && (car.position - startPosition_).length() >= kQuarterMile) {
+        quarterMile = t;
+        quarterMileSpeed = kmh;
+    }
+}
+
+void BrakeDriver::drive(const CarState& car, float, DriverInputs& inputs)
+{
+    if (!brakeStart && car.speed * 3.6f >= 100.0f && car.time >= settings_.startDelay) {
+        brakeStart = car.position;
+        brakeStartTime = car.time;
+    }
+    if (!brakeStart) {
+        launch(car, inputs);
+        return;
+    }
+    inputs = DriverInputs{};
+    holdLine(car, inputs);
+    inputs.brake = 1.0f;
+    if (!stopDistance && car.speed < kStopped) {
+        stopDistance = (car.position - *brakeStart).length();
+        stopTime = car.time - *brakeStartTime;
+    }
+}

@@ -1,0 +1,57 @@
+#pragma once
+// Drivers for the straight-line figures of the car, on the flat test strip:
+// a standing start at full throttle with the best shift points, and a stop
+// from 100 km/h at full brake. Both hold the car on the line with small
+// steering corrections and measure as they drive.
+
+#include <array>
+#include <optional>
+
+#include "host/driver.h"
+
+class Track;
+
+struct LaunchSettings {
+    float startDelay = 3.0f;      // s the car ignores inputs after a reset
+    int upshiftRpm = 6800;        // close below the 7000 rpm limiter: power keeps rising to it
+    float liftDuringShift = 0.35f;  // s with the throttle closed after each shift press
+    int topGear = 6;
+};
+
+// Full throttle from rest, shifting up at the limiter, throttle lifted while
+// each shift runs. Records 0-100, 0-200 km/h and the quarter mile.
+class AccelDriver : public Driver {
+public:
+    AccelDriver(const Track& track, LaunchSettings settings = {});
+    void drive(const CarState& car, float dt, DriverInputs& inputs) override;
+
+    std::optional<float> launchTime;    // s, first frame the car moved
+    std::optional<float> time100;       // s from the launch to 100 km/h
+    std::optional<float> time200;       // s from the launch to 200 km/h
+    std::optional<float> quarterMile;   // s from the launch to 402.336 m
+    float quarterMileSpeed = 0;         // km/h at the quarter mile
+    bool finished() const { return time200 && quarterMile; }
+
+protected:
+    // Throttle, shifts and steering of a standing start.
+    void launch(const CarState& car, DriverInputs& inputs);
+    void holdLine(const CarState& car, DriverInputs& inputs) const;
+
+    const Track& track_;
+    LaunchSettings settings_;
+    float lastShift_ = -1e9f;
+    Vector3 startPosition_{};
+};
+
+// A standing start to 100 km/h, then from the first frame at or above it the
+// brake fully on and the throttle closed, in gear, until the car stands.
+class BrakeDriver : public AccelDriver {
+public:
+    using AccelDriver::AccelDriver;
+    void drive(const CarState& car, float dt, DriverInputs& inputs) override;
+
+    std::optional<Vector3> brakeStart;  // where the brake went on
+    std::optional<float> brakeStartTime;
+    std::optional<float> stopDistance;  // m from brakeStart to rest
+    std::optional<float> stopTime;      // s from brakeStart to rest
+};
