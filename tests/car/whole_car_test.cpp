@@ -1,0 +1,170 @@
+// The whole car in one process on the flat test strip: it settles at a steady
+// ride height, rolls straight with the wheel let go, stops under braking,
+// freezes when parked and times its sprint; and its damage regions.
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "car/physics_world.h"
+#include "car/solvi.h"
+#include "chassis/suspension.h"
+#include "graphics/engine.h"
+#include "host/car_run.h"
+#include "host/controls.h"
+#include "host/run_directory.h"
+#include "host/sim_host.h"
+#include "host/track.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+class CarOnStrip : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RunDirectory run;
+        ASSERT_TRUE(run.prepare(dir.path().string(), SOLVI_DATA_DIR)) << run.error;
+        work = std::make_unique<WorkIn>(dir.path());
+        track.makeStrip(3000.0f, 60.0f);
+        world.create();
+        car = std::make_unique<CSolvi>();
+        testing::internal::CaptureStdout();
+        car->init(&engine, &world, &track, &host);
+        car->reset(track.centreAt(40.0f), track.tangentAt(40.0f));
+        testing::internal::GetCapturedStdout();
+    }
+    void TearDown() override
+    {
+        testing::internal::CaptureStdout();
+        car.reset();
+        testing::internal::GetCapturedStdout();
+    }
+
+    // Physics frames of 3 ms with the given inputs.
+    void drive(float seconds, DriverInputs inputs)
+    {
+        controls.inputs = inputs;
+        const int steps = static_cast<int>(seconds / kDt + 0.5f);
+        for (int i = 0; i < steps; ++i) {
+            car->setControls(&controls);
+            car->stepPhysics(kDt);
+            world.step(kDt);
+            car->syncFrames();
+            controls.inputs.shiftUp = controls.inputs.shiftDown = false;  // a press lasts one frame
+        }
+    }
+    // Full throttle from rest, shifting up near the limiter, until the car
+    // reaches `speed` m/s or `limit` seconds have passed.
+    void launchTo(float speed, float limit = 20.0f)
+    {
+        drive(3.1f, {});  // inputs count only 3 s after the reset
+        DriverInputs in;
+        in.shiftUp = true;
+        drive(0.4f, in);  // into first
+        in.shiftUp = false;
+        in.throttle = 1.0f;
+        for (float t = 0; t < limit && car->speed < speed; t += 0.05f) {
+            DriverInputs now = in;
+            now.shiftUp = car->carEngine.rpm > 6700 && car->gearbox.shiftState == 0;
+            drive(0.05f, now);
+        }
+    }
+
+    static constexpr float kDt = 0.003f;
+    TempDir dir;
+    std::unique_ptr<WorkIn> work;
+    PhysicsLibrary physics;
+    Track track;
+    CPhysicsWorld world;
+    REngine engine;
+    SimHost host{std::tmpfile()};
+    HostControls controls;
+    std::unique_ptr<CSolvi> car;
+};
+
+}  // namespace
+
+TEST_F(CarOnStrip, SettlesAtASteadyRideHeight)
+{
+    drive(3.0f, {});
+    const float settled = car->getPosition().y;
+    drive(1.0f, {});
+    EXPECT_NEAR(car->getPosition().y, settled, 0.001f);
+    EXPECT_GT(settled, 0.15f);  // the body origin above the flat ground, m
+    EXPECT_LT(settled, 0.35f);
+    EXPECT_LT(car->speed, 0.05f);
+    for (const CWheel& wheel : car->wheels) {
+        EXPECT_TRUE(wheel.inContact);
+        EXPECT_GT(wheel.load, 2000.0f);  // about a quarter of the car's weight each
+        EXPECT_LT(wheel.load, 4500.0f);
+    }
+}
+
+TEST_F(CarOnStrip, RollsStraightWithTheWheelLetGoAndStopsUnderBraking)
+{
+    launchTo(20.0f);
+    const Vector3 start = car->getPosition();
+    const Vector3 heading = car->matrix.zAxis();
+    drive(3.0f, {});  // coasting, steering centred
+    const Vector3 travelled = car->getPosition() - start;
+    const float sideways = std::fabs(dot(travelled, car->matrix.xAxis()));
+    EXPECT_GT(travelled.length(), 30.0f);
+    EXPECT_LT(sideways, 0.02f * travelled.length());
+    EXPECT_GT(dot(car->matrix.zAxis(), heading), std::cos(1.5f * 0.0174533f));
+
+    DriverInputs brake;
+    brake.brake = 1.0f;
+    drive(6.0f, brake);
+    EXPECT_LT(car->speed, 0.1f);
+    EXPECT_FALSE(std::isnan(car->getPosition().x));
+}
+
+TEST_F(CarOnStrip, ParkedCarFreezesAndThrottleInGearReleasesIt)
+{
+    drive(3.0f, {});
+    EXPECT_GE(car->parkedFrames, 400);  // at rest, no throttle
+    DriverInputs in;
+    in.shiftUp = true;
+    drive(0.5f, in);
+    in.shiftUp = false;
+    in.throttle = 1.0f;
+    drive(kDt, in);
+    EXPECT_EQ(car->parkedFrames, 0);
+}
+
+TEST_F(CarOnStrip, SprintClockTimesTwoToHundred)
+{
+    launchTo(30.0f);
+    const CLapTimer& timer = *car->getLapTimer();
+    EXPECT_FALSE(timer.sprintRunning);
+    EXPECT_GT(timer.sprintMs, 3000u);
+    EXPECT_LT(timer.sprintMs, 8000u);
+}
+
+TEST(SolviDamage, CornersBendAndBreakByDepth)
+{
+    TempDir dir;
+    WorkIn work(dir.path());
+    testing::internal::CaptureStdout();
+    {
+        CSolvi car;  // at the origin, facing +z: +x is its left
+        std::srand(3);
+        car.onCollision({1.0f, 0, 1.0f}, 0.15f);  // front left, shallow: bent only
+        EXPECT_NE(car.wheels[0].alignmentOffset, 0.0f);
+        const float springBefore = car.suspension[0]->springRate;
+        car.onCollision({1.0f, 0, 1.0f}, 0.2f);  // exactly 0.2 does not break
+        EXPECT_EQ(car.suspension[0]->springRate, springBefore);
+        car.onCollision({-1.0f, 0, -1.0f}, 0.25f);  // rear right, deep: broken
+        EXPECT_EQ(car.suspension[3]->springRate, 0.0f);
+        EXPECT_EQ(car.suspension[3]->dampExtension, 100.0f);
+
+        const float offsets[4] = {car.wheels[0].alignmentOffset, car.wheels[1].alignmentOffset,
+                                  car.wheels[2].alignmentOffset, car.wheels[3].alignmentOffset};
+        car.onCollision({0.2f, 0, 1.0f}, 0.5f);   // between x = -0.5 and 0.5
+        car.onCollision({1.0f, 0, 0.1f}, 0.5f);   // the middle band
+        car.onCollision({1.0f, 0, 1.0f}, 0.05f);  // too shallow to count
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(car.wheels[i].alignmentOffset, offsets[i]) << i;
+    }
+    testing::internal::GetCapturedStdout();
+}
