@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "car/physics_world.h"
+#include "car/profiler.h"
 #include "car/solvi.h"
 #include "chassis/suspension.h"
 #include "graphics/engine.h"
@@ -140,6 +141,25 @@ TEST_F(CarOnStrip, SprintClockTimesTwoToHundred)
     EXPECT_FALSE(timer.sprintRunning);
     EXPECT_GT(timer.sprintMs, 3000u);
     EXPECT_LT(timer.sprintMs, 8000u);
+}
+
+TEST_F(CarOnStrip, StepRunsItsSectionsInOrderAndOnlyWithAProfiler)
+{
+    struct Recorder : IProfiler {
+        std::string log;
+        void begin(const char* name) override { log += std::string("+") + name + " "; }
+        void end(const char* name) override { log += std::string("-") + name + " "; }
+    } recorder;
+    car->setProfiler(&recorder);
+    drive(kDt, {});
+    EXPECT_EQ(recorder.log,
+              "+PHYSICFRAME +DRIVETRAIN -DRIVETRAIN +COLLISION -COLLISION "
+              "+GROUNDS -GROUNDS +GROUNDS -GROUNDS +GROUNDS -GROUNDS +GROUNDS -GROUNDS "
+              "+REPLAY -REPLAY -PHYSICFRAME ");
+    car->setProfiler(nullptr);
+    recorder.log.clear();
+    drive(kDt, {});
+    EXPECT_EQ(recorder.log, "");
 }
 
 TEST(SolviDamage, CornersBendAndBreakByDepth)
