@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "support/temp_dir.h"
 
@@ -31,27 +32,16 @@ TEST(CurveTest, FlatBeyondEndsLinearBetweenExactOnPoints)
     c.addValue(0.0f, 10.0f);
     c.addValue(100.0f, 30.0f);
     c.addValue(300.0f, 10.0f);
-    EXPECT_FLOAT_EQ(c.getValue(-50.0f), 10.0f);
-    EXPECT_FLOAT_EQ(c.getValue(1e9f), 10.0f);
-    EXPECT_FLOAT_EQ(c.getValue(0.0f), 10.0f);
-    EXPECT_FLOAT_EQ(c.getValue(100.0f), 30.0f);
-    EXPECT_FLOAT_EQ(c.getValue(300.0f), 10.0f);
-    EXPECT_FLOAT_EQ(c.getValue(50.0f), 20.0f);
-    EXPECT_FLOAT_EQ(c.getValue(200.0f), 20.0f);
+    const float xy[][2] = {{-50, 10}, {1e9f, 10}, {0, 10}, {100, 30}, {300, 10}, {50, 20}, {200, 20}, {25, 15}};
+    for (const auto& [x, y] : xy) EXPECT_FLOAT_EQ(c.getValue(x), y) << x;
 }
 
-TEST(CurveTest, OnePointAndEmptyCurves)
+TEST(CurveTest, OnePointEmptyAndUnsortedCurves)
 {
     CCurve one;
     one.addValue(5.0f, 7.0f);
     for (float x : {-1e6f, 0.0f, 5.0f, 6.0f, 1e6f}) EXPECT_FLOAT_EQ(one.getValue(x), 7.0f) << x;
-    CCurve empty;
-    EXPECT_EQ(empty.size(), 0u);
-    EXPECT_FLOAT_EQ(empty.getValue(3.0f), 0.0f);
-}
-
-TEST(CurveTest, UnsortedPointsUseTheFirstBracket)
-{
+    EXPECT_FLOAT_EQ(CCurve().getValue(3.0f), 0.0f);
     // Nothing sorts: the walk takes the first X[i] >= x.
     CCurve c;
     c.addValue(0.0f, 0.0f);
@@ -61,31 +51,21 @@ TEST(CurveTest, UnsortedPointsUseTheFirstBracket)
     EXPECT_FLOAT_EQ(c.getValue(20.0f), -100.0f);
 }
 
-TEST(CurveResampleTest, EngineExportGrid)
+TEST(CurveResampleTest, EngineExportGridAndASinglePrecisionRunningSum)
 {
     CCurve c = twoPoints();
     c.resample(500.0f, 0.0f, 15000.0f);
     ASSERT_EQ(c.size(), 31u);
     ASSERT_EQ(c.Y.size(), 31u);
     for (std::size_t i = 0; i < c.size(); ++i) EXPECT_EQ(c.X[i], 500.0f * i);
-    EXPECT_FLOAT_EQ(c.Y[0], 10.0f);
-    EXPECT_FLOAT_EQ(c.Y[1], 130.0f);
-    EXPECT_FLOAT_EQ(c.Y[2], 250.0f);
-    EXPECT_FLOAT_EQ(c.Y[30], 250.0f);
-}
-
-TEST(CurveResampleTest, AbscissaIsASinglePrecisionRunningSum)
-{
+    EXPECT_EQ(std::vector<float>({c.Y[0], c.Y[1], c.Y[2], c.Y[30]}), std::vector<float>({10, 130, 250, 250}));
     // 0.1f added ten times in float is 1.0000001 > 1, so the point at 1 is
     // not taken (a double or multiplied abscissa would take it).
-    CCurve c = twoPoints();
+    c = twoPoints();
     c.resample(0.1f, 0.0f, 1.0f);
     ASSERT_EQ(c.size(), 10u);
     float x = 0.0f;
-    for (std::size_t i = 0; i < c.size(); ++i) {
-        EXPECT_EQ(c.X[i], x);
-        x += 0.1f;
-    }
+    for (std::size_t i = 0; i < c.size(); ++i, x += 0.1f) EXPECT_EQ(c.X[i], x);
 }
 
 TEST(CurveResampleTest, BadStepLeavesCurveAlone)
@@ -110,11 +90,14 @@ protected:
         std::ifstream in(dir / name, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
-    void write(const std::string& name, const std::string& bytes) const
+    // Writes the bytes and loads them into a fresh curve.
+    CCurve load(const std::string& name, const std::string& bytes) const
     {
         std::ofstream(dir / name, std::ios::binary) << bytes;
+        CCurve c;
+        c.load(path(name));
+        return c;
     }
-
     TempDir dir;
 };
 
@@ -128,10 +111,7 @@ TEST_F(CurveFileTest, SaveWritesTheExactFormat)
     // Saving again truncates the old file.
     CCurve().save(path("c.vqcv"));
     EXPECT_EQ(slurp("c.vqcv"), "[HEADER]\nVALUES=0\n\n");
-}
-
-TEST_F(CurveFileTest, SaveIntoMissingFolderIsSkipped)
-{
+    // Into a missing folder nothing is written.
     twoPoints().save(path("no_folder/c.vqcv"));
     EXPECT_FALSE(std::filesystem::exists(dir / "no_folder"));
 }
@@ -155,47 +135,34 @@ TEST_F(CurveFileTest, SaveThenLoadKeepsSixDecimals)
 
 TEST_F(CurveFileTest, LoadsCrLfFileWithSectionsInAnyOrder)
 {
-    write("coast.vqcv",
-          "[HEADER]\r\nVALUES=3\r\n\r\n"
-          "[VALUE2]\r\nX=7000.0\r\nY=-40.0\r\n\r\n"
-          "[VALUE0]\r\nX=0.0\r\nY=0.0\r\n\r\n"
-          "[VALUE1]\r\nX=1000.0\r\nY=-5.5\r\n\r\n");
-    CCurve c;
-    c.load(path("coast.vqcv"));
+    const CCurve c = load("coast.vqcv",
+                          "[HEADER]\r\nVALUES=3\r\n\r\n"
+                          "[VALUE2]\r\nX=7000.0\r\nY=-40.0\r\n\r\n"
+                          "[VALUE0]\r\nX=0.0\r\nY=0.0\r\n\r\n"
+                          "[VALUE1]\r\nX=1000.0\r\nY=-5.5\r\n\r\n");
     ASSERT_EQ(c.size(), 3u);
-    EXPECT_FLOAT_EQ(c.X[1], 1000.0f);
-    EXPECT_FLOAT_EQ(c.Y[1], -5.5f);
-    EXPECT_FLOAT_EQ(c.X[2], 7000.0f);
-    EXPECT_FLOAT_EQ(c.Y[2], -40.0f);
+    EXPECT_EQ(c.X, (std::vector<float>{0.0f, 1000.0f, 7000.0f}));
+    EXPECT_EQ(c.Y, (std::vector<float>{0.0f, -5.5f, -40.0f}));
 }
 
-TEST_F(CurveFileTest, MissingFileOrNonPositiveCountGivesEmptyCurve)
+// A missing file or a count below 1 empties the curve; missing point sections
+// read as (0, 0).
+TEST_F(CurveFileTest, MissingFileCountOrPointSections)
 {
     CCurve c = twoPoints();
     c.load(path("absent.vqcv"));
     EXPECT_EQ(c.size(), 0u);
-    write("neg.vqcv", "[HEADER]\nVALUES=-4\n\n[VALUE0]\nX=1\nY=2\n\n");
-    c.load(path("neg.vqcv"));
-    EXPECT_EQ(c.size(), 0u);
-}
-
-TEST_F(CurveFileTest, MissingPointSectionsReadAsZero)
-{
-    write("gap.vqcv", "[HEADER]\nVALUES=2\n\n[VALUE0]\nX=1\nY=2\n\n");
-    CCurve c;
-    c.load(path("gap.vqcv"));
-    ASSERT_EQ(c.size(), 2u);
-    EXPECT_FLOAT_EQ(c.X[1], 0.0f);
-    EXPECT_FLOAT_EQ(c.Y[1], 0.0f);
+    EXPECT_EQ(load("neg.vqcv", "[HEADER]\nVALUES=-4\n\n[VALUE0]\nX=1\nY=2\n\n").size(), 0u);
+    const CCurve gap = load("gap.vqcv", "[HEADER]\nVALUES=2\n\n[VALUE0]\nX=1\nY=2\n\n");
+    EXPECT_EQ(gap.X, (std::vector<float>{1.0f, 0.0f}));
+    EXPECT_EQ(gap.Y, (std::vector<float>{2.0f, 0.0f}));
 }
 
 TEST_F(CurveFileTest, HugeCountIsClampedToWhatTheFileCanHold)
 {
     const std::string text = "[HEADER]\nVALUES=2000000000\n\n[VALUE0]\nX=1\nY=2\n\n";
-    write("huge.vqcv", text);
-    CCurve c;
     testing::internal::CaptureStdout();
-    c.load(path("huge.vqcv"));
+    const CCurve c = load("huge.vqcv", text);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(c.size(), text.size() / 8);
     EXPECT_NE(out.find("declares 2000000000 values"), std::string::npos) << out;

@@ -10,7 +10,7 @@ constexpr float kDt = 0.003f;  // the host's step; the spin is explicit Euler
 
 void fill(CCurve& c, std::initializer_list<std::pair<float, float>> points)
 {
-    for (const auto& p : points) c.addValue(p.first, p.second);
+    for (const auto& [x, y] : points) c.addValue(x, y);
 }
 
 // The car's curves, 0.3 m radius, 3000 N on level tarmac.
@@ -195,11 +195,8 @@ TEST_F(WheelTest, AngleWrapsAndDirectionChangesAreFlagged)
 TEST(WheelPartsTest, InertiaFromPartMassesAndRpm)
 {
     CWheel w;
-    EXPECT_EQ(w.temperature, 25.0f);
     w.radius = 0.327f;
-    w.partMasses[0] = 11.0f;
-    w.partMasses[1] = 12.0f;
-    w.partMasses[2] = 7.0f;
+    w.partMasses[0] = 11.0f, w.partMasses[1] = 12.0f, w.partMasses[2] = 7.0f;
     testing::internal::CaptureStdout();
     w.computeInertia();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "**** AI=1.603935 ***** \n");

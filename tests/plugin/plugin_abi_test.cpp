@@ -6,8 +6,10 @@
 #include <cstring>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
+#include <vector>
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -68,34 +70,10 @@ protected:
 std::string readFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 }  // namespace
-
-TEST_F(PluginAbi, ExportsHandOutOneCarBeforeAndAfterInit)
-{
-    ASSERT_NE(load(), nullptr) << dlerror();
-    auto getCar = reinterpret_cast<GetCarFn>(dlsym(handle, "vqGetCar"));
-    auto init = reinterpret_cast<VoidFn>(dlsym(handle, "vqInit"));
-    ASSERT_NE(getCar, nullptr);
-    ASSERT_NE(init, nullptr);
-
-    void* before = getCar();
-    init();
-    EXPECT_NE(before, nullptr);
-    EXPECT_EQ(getCar(), before);
-    EXPECT_EQ(getCar(), before);
-}
-
-TEST_F(PluginAbi, NothingButTheTwoEntryPointsIsVisible)
-{
-    ASSERT_NE(load(), nullptr) << dlerror();
-    for (const char* hidden : {"theCar", "_ZN6CSolviC1Ev", "_ZN4CCar11stepPhysicsEf", "_ZN6CCurve8getValueEf"})
-        EXPECT_EQ(dlsym(handle, hidden), nullptr) << hidden;
-}
 
 TEST(PluginExports, DynamicSymbolTableDefinesOnlyTheTwoEntryPoints)
 {
@@ -113,25 +91,31 @@ TEST(PluginExports, DynamicSymbolTableDefinesOnlyTheTwoEntryPoints)
     EXPECT_EQ(names, (std::set<std::string>{"vqGetCar", "vqInit"}));
 }
 
+// Both entry points resolve and hand out the same car before and after init.
 TEST_F(PluginAbi, HostKnowingOnlySlotNumbersCanCallTheCar)
 {
     ASSERT_NE(load(), nullptr) << dlerror();
-    void* car = reinterpret_cast<GetCarFn>(dlsym(handle, "vqGetCar"))();
+    auto getCar = reinterpret_cast<GetCarFn>(dlsym(handle, "vqGetCar"));
+    auto init = reinterpret_cast<VoidFn>(dlsym(handle, "vqInit"));
+    ASSERT_NE(getCar, nullptr);
+    ASSERT_NE(init, nullptr);
+    void* car = getCar();
+    ASSERT_NE(car, nullptr);
+    init();
+    EXPECT_EQ(getCar(), car);
 
     EXPECT_FLOAT_EQ(callSlot<float>(car, 53), 90.0f);
     EXPECT_TRUE(callSlot<bool>(car, 57));
     EXPECT_STREQ(callSlot<const char*>(car, 54), "solvi");
+    EXPECT_EQ(callSlot<int>(car, 38), 0);  // odometer, whole km
 
     // The live lap timer: its fields follow its table pointer.
     auto* timer = callSlot<uint8_t*>(car, 26);
     ASSERT_NE(timer, nullptr);
     uint32_t fields[5];
     std::memcpy(fields, timer + sizeof(void*), sizeof fields);
-    EXPECT_EQ(fields[0], 0u);           // current lap
-    EXPECT_EQ(fields[1], 0u);           // last lap
-    EXPECT_EQ(fields[2], 4294967295u);  // best lap: none yet
-    EXPECT_EQ(fields[3], 0u);           // laps counted
-    EXPECT_EQ(static_cast<int32_t>(fields[4]), -1);  // index of the best lap
+    // Current lap, last lap, best lap (none yet), laps counted, best lap's index (-1).
+    EXPECT_EQ(std::vector<uint32_t>(fields, fields + 5), (std::vector<uint32_t>{0, 0, 4294967295u, 0, 4294967295u}));
 }
 
 TEST_F(PluginAbi, UnloadWithoutInitWritesTheEngineCurvesAndNoReplay)
@@ -153,17 +137,12 @@ TEST_F(PluginAbi, UnloadWithoutInitWritesTheEngineCurvesAndNoReplay)
 
 TEST_F(PluginAbi, ReloadingBuildsAFreshCar)
 {
-    ASSERT_NE(load(), nullptr);
-    void* car = reinterpret_cast<GetCarFn>(dlsym(handle, "vqGetCar"))();
-    EXPECT_EQ(callSlot<int>(car, 38), 0);  // odometer, whole km
-    testing::internal::CaptureStdout();
-    ASSERT_TRUE(unload());
-    testing::internal::GetCapturedStdout();
-
-    ASSERT_NE(load(), nullptr);
-    void* second = reinterpret_cast<GetCarFn>(dlsym(handle, "vqGetCar"))();
-    EXPECT_FLOAT_EQ(callSlot<float>(second, 53), 90.0f);
-    testing::internal::CaptureStdout();
-    ASSERT_TRUE(unload());
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("Solvi destructor"), std::string::npos);
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_NE(load(), nullptr) << dlerror();
+        void* car = reinterpret_cast<GetCarFn>(dlsym(handle, "vqGetCar"))();
+        EXPECT_FLOAT_EQ(callSlot<float>(car, 53), 90.0f) << round;
+        testing::internal::CaptureStdout();
+        ASSERT_TRUE(unload()) << round;
+        EXPECT_NE(testing::internal::GetCapturedStdout().find("Solvi destructor"), std::string::npos) << round;
+    }
 }

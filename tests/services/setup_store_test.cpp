@@ -1,6 +1,6 @@
-// The setup store and the car's 8-byte setup record: defaults, both binary
-// layouts written byte for byte in little-endian order, and missing or short
-// files refused whole, leaving the defaults.
+// The setup store and the car's 8-byte setup record: both binary layouts
+// written byte for byte in little-endian order, and missing or short files
+// refused whole, leaving the defaults.
 
 #include "services/setup_data.h"
 #include "services/setup_store.h"
@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <tuple>
+#include <vector>
 #include <utility>
 
 #include "support/temp_dir.h"
@@ -21,26 +21,24 @@
 namespace {
 
 // Little-endian byte image of a setup file.
-class Bytes {
-public:
-    Bytes& u32(uint32_t v)
+struct Bytes {
+    Bytes& i32(int32_t v)
     {
-        for (int i = 0; i < 4; ++i) data.push_back(static_cast<char>(v >> (8 * i) & 0xFF));
+        for (int i = 0; i < 4; ++i) data.push_back(static_cast<char>(static_cast<uint32_t>(v) >> (8 * i) & 0xFF));
         return *this;
     }
-    Bytes& i32(int32_t v) { return u32(static_cast<uint32_t>(v)); }
     Bytes& f32(float v)
     {
-        uint32_t raw;
+        int32_t raw;
         std::memcpy(&raw, &v, sizeof raw);
-        return u32(raw);
+        return i32(raw);
     }
     std::string data;
 };
 
 // Every field after the marker in file order, field k holding 1000 + k as an
 // int or a float according to its type. Groups: (count, is float).
-Bytes recordBody()
+std::string recordBody()
 {
     static constexpr std::pair<int, bool> kGroups[] = {{1, true}, {4, true}, {4, false}, {4, false}, {2, false},
                                                        {8, true}, {4, true}, {3, false}, {4, true}, {2, true},
@@ -49,47 +47,38 @@ Bytes recordBody()
     int k = 0;
     for (auto [count, isFloat] : kGroups)
         for (int i = 0; i < count; ++i, ++k) isFloat ? b.f32(1000.0f + k) : b.i32(1000 + k);
-    return b;
+    return b.data;
 }
+const std::string kMarker = Bytes().i32(666).data;
 
-void expectRecordBody(const CSetupStore& s)
+// The stored fields in file order, then the version and the shift speed.
+std::vector<double> fields(const CSetupStore& s)
 {
-    EXPECT_EQ(s.brakeBiasPercent, 1000.0f);
-    EXPECT_EQ(s.discDiameters, (std::array<float, 4>{1001, 1002, 1003, 1004}));
-    EXPECT_EQ(s.extensionSettings[0], 1005);
-    EXPECT_EQ(s.compressionSettings[3], 1012);
-    EXPECT_EQ(std::tie(s.valueC, s.gearCount), std::make_tuple(1013, 1014));
-    EXPECT_EQ(s.gearRatios[0], 1015.0f);
-    EXPECT_EQ(s.gearRatios[7], 1022.0f);
-    EXPECT_EQ(s.padFriction[0], 1023.0f);
-    EXPECT_EQ(std::tie(s.valueA, s.valueB, s.steeringRatio), std::make_tuple(1027, 1028, 1029));
-    EXPECT_EQ(s.springRates, (std::array<float, 4>{1030, 1031, 1032, 1033}));
-    EXPECT_EQ(std::tie(s.antiRollFront, s.antiRollRear), std::make_tuple(1034.0f, 1035.0f));
-    EXPECT_EQ(s.extraValues[7], 1043.0f);
-    EXPECT_EQ(std::tie(s.flagA, s.finalDrive), std::make_tuple(1044, 1045.0f));
+    std::vector<double> v{s.brakeBiasPercent};
+    const auto add = [&v](const auto& a) { v.insert(v.end(), a.begin(), a.end()); };
+    add(s.discDiameters), add(s.extensionSettings), add(s.compressionSettings);
+    add(std::array<int32_t, 2>{s.valueC, s.gearCount});
+    add(s.gearRatios), add(s.padFriction);
+    add(std::array<int32_t, 3>{s.valueA, s.valueB, s.steeringRatio});
+    add(s.springRates), add(std::array<float, 2>{s.antiRollFront, s.antiRollRear}), add(s.extraValues);
+    v.insert(v.end(), {double(s.flagA), s.finalDrive, double(s.version), double(s.shiftSpeed)});
+    return v;
 }
 
-// Every stored field, for comparing whole records.
-auto fields(const CSetupStore& s)
+// What recordBody holds, then version 666 and the given shift speed.
+std::vector<double> numberedFields(int shiftSpeed)
 {
-    return std::tie(s.springRates, s.extensionSettings, s.compressionSettings, s.antiRollFront, s.antiRollRear,
-                    s.gearRatios, s.gearCount, s.flagA, s.extraValues, s.valueA, s.valueB, s.steeringRatio,
-                    s.padFriction, s.valueC, s.brakeBiasPercent, s.discDiameters, s.finalDrive, s.version,
-                    s.shiftSpeed);
+    std::vector<double> v;
+    for (int k = 0; k < 46; ++k) v.push_back(1000 + k);
+    v.insert(v.end(), {666.0, double(shiftSpeed)});
+    return v;
 }
 
-void expectDefaults(const CSetupStore& s)
-{
-    const CSetupStore fresh;
-    EXPECT_TRUE(fields(s) == fields(fresh));
-}
-
-// Runs each test in a fresh directory holding "setups/", because the store
-// reads relative to the working directory.
+// Each test runs in a fresh directory holding "setups/": the store reads
+// relative to the working directory.
 class SetupStoreTest : public ::testing::Test {
 protected:
     void SetUp() override { std::filesystem::create_directory("setups"); }
-
     static void write(const std::string& path, const std::string& bytes)
     {
         std::ofstream(path, std::ios::binary) << bytes;
@@ -102,130 +91,82 @@ protected:
         s.load();
         return testing::internal::GetCapturedStdout();
     }
-
-    // The store reads relative to the working directory.
     TempDir dir;
     WorkIn inside{dir.path()};
 };
 
-TEST(SetupStoreDefaultsTest, ConstructedWithDefaultsAndName)
-{
-    CSetupStore s;
-    EXPECT_EQ(s.name, "default");
-    EXPECT_EQ(s.version, 666);
-    EXPECT_EQ(s.springRates, (std::array<float, 4>{47000, 47000, 42000, 42000}));
-    EXPECT_EQ(s.extensionSettings, (std::array<int32_t, 4>{4, 4, 3, 3}));
-    EXPECT_EQ(s.compressionSettings, (std::array<int32_t, 4>{3, 3, 2, 2}));
-    EXPECT_EQ(s.antiRollFront, 16000.0f);
-    EXPECT_EQ(s.antiRollRear, 8000.0f);
-    EXPECT_EQ(s.gearRatios, (std::array<float, 8>{-3.0f, 3.75f, 2.32f, 1.51f, 1.13f, 1.02f, 0, 0}));
-    EXPECT_EQ(s.gearCount, 6);
-    EXPECT_EQ(s.flagA, 1);
-    EXPECT_EQ(s.extraValues, (std::array<float, 8>{18.0f, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(s.valueA, 100);
-    EXPECT_EQ(s.valueB, 60);
-    EXPECT_EQ(s.steeringRatio, 12);
-    EXPECT_EQ(s.padFriction, (std::array<float, 4>{0.35f, 0.35f, 0.35f, 0.35f}));
-    EXPECT_EQ(s.valueC, 0);
-    EXPECT_EQ(s.brakeBiasPercent, 75.0f);
-    EXPECT_EQ(s.discDiameters, (std::array<float, 4>{0.25f, 0.25f, 0.25f, 0.25f}));
-    EXPECT_EQ(s.finalDrive, 2.95f);
-    EXPECT_EQ(s.shiftSpeed, 0);
-}
-
-TEST(SetupStoreDefaultsTest, DamperTable)
+TEST(SetupStoreDefaultsTest, DamperSettingsOutsideOneToFiveClampToTheEnds)
 {
     EXPECT_EQ(dampingForSetting(1), 1500.0f);
-    EXPECT_EQ(dampingForSetting(2), 3000.0f);
-    EXPECT_EQ(dampingForSetting(3), 5500.0f);
-    EXPECT_EQ(dampingForSetting(4), 7300.0f);
     EXPECT_EQ(dampingForSetting(5), 8500.0f);
-    // Outside the table: clamped to its ends.
-    EXPECT_EQ(dampingForSetting(0), 1500.0f);
-    EXPECT_EQ(dampingForSetting(-7), 1500.0f);
+    for (int s = 2; s <= 5; ++s) EXPECT_GT(dampingForSetting(s), dampingForSetting(s - 1)) << s;
+    for (int s : {0, -7}) EXPECT_EQ(dampingForSetting(s), 1500.0f) << s;
     EXPECT_EQ(dampingForSetting(6), 8500.0f);
 }
 
 TEST_F(SetupStoreTest, DefaultNameTouchesNoFileAndRestoresDefaults)
 {
     // Even a valid file called "default" is not read.
-    write("setups/default", Bytes().i32(666).data + recordBody().data + Bytes().i32(2).data);
+    write("setups/default", kMarker + recordBody() + Bytes().i32(2).data);
     CSetupStore s;
+    EXPECT_EQ(s.name, "default");
     s.springRates[0] = 1.0f;
     s.shiftSpeed = 2;
     EXPECT_EQ(load(s, "default"), "");
-    expectDefaults(s);
+    EXPECT_EQ(fields(s), fields(CSetupStore()));
 }
 
-TEST_F(SetupStoreTest, MarkedFileUsesCurrentLayout)
+// A marked file (192 bytes) carries the shift speed; the older, unmarked
+// layout (184 bytes) keeps the one already set.
+TEST_F(SetupStoreTest, MarkedFileUsesCurrentLayoutUnmarkedTheOlder)
 {
-    const std::string image = Bytes().i32(666).data + recordBody().data + Bytes().i32(2).data;
-    ASSERT_EQ(image.size(), 192u);
-    write("setups/race", image);
-    CSetupStore s;
-    EXPECT_EQ(load(s, "race"), "");
-    expectRecordBody(s);
-    EXPECT_EQ(s.shiftSpeed, 2);
-    EXPECT_EQ(s.version, 666);
-}
-
-TEST_F(SetupStoreTest, UnmarkedFileUsesOlderLayoutAndKeepsShiftSpeed)
-{
-    const std::string image = recordBody().data;
-    ASSERT_EQ(image.size(), 184u);
-    write("setups/old", image);
-    CSetupStore s;
-    s.shiftSpeed = 1;
-    EXPECT_EQ(load(s, "old"), "");
-    expectRecordBody(s);
-    EXPECT_EQ(s.shiftSpeed, 1);
-}
-
-TEST_F(SetupStoreTest, MissingFileIsReportedAndKeepsDefaults)
-{
-    CSetupStore s;
-    const std::string out = load(s, "nowhere");
-    EXPECT_NE(out.find("setups/nowhere"), std::string::npos) << out;
-    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1);
-    expectDefaults(s);
-}
-
-TEST_F(SetupStoreTest, ShortFileLeavesNoHalfReadRecord)
-{
-    // A marked file cut after a few fields, and an unmarked one 4 bytes short.
-    write("setups/cut", (Bytes().i32(666).data + recordBody().data).substr(0, 188));
-    write("setups/cut_old", recordBody().data.substr(0, 180));
-    write("setups/empty", "");
-    for (const char* name : {"cut", "cut_old", "empty"}) {
+    const std::string marked = kMarker + recordBody() + Bytes().i32(2).data, older = recordBody();
+    ASSERT_EQ(marked.size(), 192u);
+    ASSERT_EQ(older.size(), 184u);
+    write("setups/race", marked);
+    write("setups/old", older);
+    for (const char* name : {"race", "old"}) {
+        SCOPED_TRACE(name);
         CSetupStore s;
-        const std::string out = load(s, name);
-        EXPECT_NE(out.find(std::string("setups/") + name), std::string::npos) << out;
-        expectDefaults(s);
+        s.shiftSpeed = 1;
+        EXPECT_EQ(load(s, name), "");
+        EXPECT_EQ(fields(s), numberedFields(name[0] == 'r' ? 2 : 1));
     }
 }
 
-TEST_F(SetupStoreTest, SetupDataReadsFirstEightBytes)
+TEST_F(SetupStoreTest, MissingOrShortFileIsReportedAndLeavesNoHalfReadRecord)
+{
+    // A marked file cut after a few fields, and an unmarked one 4 bytes short.
+    write("setups/cut", (kMarker + recordBody()).substr(0, 188));
+    write("setups/cut_old", recordBody().substr(0, 180));
+    write("setups/empty", "");
+    for (const char* name : {"nowhere", "cut", "cut_old", "empty"}) {
+        CSetupStore s;
+        s.springRates[0] = 1.0f;
+        const std::string out = load(s, name);
+        EXPECT_NE(out.find(std::string("setups/") + name), std::string::npos) << out;
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+        EXPECT_EQ(fields(s), fields(CSetupStore()));
+    }
+}
+
+TEST_F(SetupStoreTest, SetupDataReadsFirstEightBytesOrKeepsZeros)
 {
     write("default.vqs", Bytes().i32(-2).f32(1.25f).data + "trailing bytes are ignored");
     CSetupData d;
-    EXPECT_EQ(d.intValue, 0);
-    EXPECT_EQ(d.floatValue, 0.0f);
     d.load("default.vqs");
     EXPECT_EQ(d.intValue, -2);
     EXPECT_EQ(d.floatValue, 1.25f);
-}
 
-TEST_F(SetupStoreTest, SetupDataMissingOrShortKeepsZeros)
-{
     write("short.vqs", "1234567");
     for (const char* path : {"absent.vqs", "short.vqs"}) {
-        CSetupData d;
+        CSetupData z;
         testing::internal::CaptureStdout();
-        d.load(path);
+        z.load(path);
         const std::string out = testing::internal::GetCapturedStdout();
         EXPECT_NE(out.find(path), std::string::npos) << out;
-        EXPECT_EQ(d.intValue, 0);
-        EXPECT_EQ(d.floatValue, 0.0f);
+        EXPECT_EQ(z.intValue, 0);
+        EXPECT_EQ(z.floatValue, 0.0f);
     }
 }
 
