@@ -2,10 +2,12 @@
 // function pipeline with vertex and index buffers, one light, two texture
 // stages and the usual render states. Matrices are ours (row vectors,
 // left-handed view space); a back end converts once, at its edge. Device
-// creation, windows and texture upload are left to the back ends.
+// creation and windows are left to the back ends.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "chassis/matrix4.h"
 #include "chassis/vector3.h"
@@ -131,6 +133,19 @@ constexpr uint32_t kTexCoordCameraReflection = 0x10000;
 
 enum class RTextureTransformFlags : uint32_t { Disable = 0, Count2 = 2, Count3 = 3 };
 
+// Texel formats of device textures.
+enum class RTextureFormat : uint32_t {
+    Unknown = 0,
+    Rgb24,       // red, green, blue, 8 bits each; opaque
+    Argb32,      // alpha, red, green, blue, 8 bits each
+    Luminance8,  // one grey channel; opaque
+};
+
+// The colour of one texel when a texture is filled: called with the texel's
+// centre in texture coordinates (u to the right, v down, both 0..1); every
+// channel 0..1.
+using RTexelFunction = std::function<RColour(float u, float v)>;
+
 enum class RSamplerState { AddressU, AddressV, MinFilter, MagFilter, MipFilter, Count };
 enum class RTextureAddress : uint32_t { Wrap, Clamp };
 enum class RTextureFilter : uint32_t { None, Point, Linear };
@@ -201,7 +216,21 @@ public:
     // --- textures ---
     // Stage 0 or 1; null unbinds.
     virtual void setTexture(int stage, RDeviceTexture* texture) = 0;
-    // Creating textures (from a file with a colour key, or empty of a given
-    // size and format), filling them, reading the level-0 format and
-    // releasing them are added here together with RTexture's loading.
+    // A managed texture decoded from an image file (TGA, PNG or JPEG) into
+    // `format` with `levels` mip levels (1: no chain). Texels whose colour
+    // equals colourKey (0xAARRGGBB, compared with the alpha the file gives,
+    // opaque for files without alpha) become transparent black; 0 keys
+    // nothing. Null when the file cannot be read or decoded, for an unknown
+    // format or for 0 levels.
+    virtual RDeviceTexture* createTextureFromFile(const std::string& path, uint32_t levels, RTextureFormat format,
+                                                  uint32_t colourKey) = 0;
+    // An empty managed texture, all texels transparent black; null for a
+    // zero size, an unknown format or 0 levels.
+    virtual RDeviceTexture* createTexture(uint32_t width, uint32_t height, uint32_t levels, RTextureFormat format) = 0;
+    // Sets every texel of level 0 from `texel` (the lower levels follow);
+    // false for an unknown or released texture.
+    virtual bool fillTexture(RDeviceTexture* texture, const RTexelFunction& texel) = 0;
+    // The texel format of a level; Unknown for a bad handle or level.
+    virtual RTextureFormat levelFormat(RDeviceTexture* texture, uint32_t level) = 0;
+    virtual void releaseTexture(RDeviceTexture* texture) = 0;
 };

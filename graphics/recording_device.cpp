@@ -1,6 +1,10 @@
 #include "graphics/recording_device.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+
+#include "graphics/image.h"
 
 namespace {
 
@@ -273,6 +277,134 @@ void RecordingDevice::setTexture(int stage, RDeviceTexture* texture) {
         return;
     }
     textures[stage] = texture;
+}
+
+RecordingDevice::Texture* RecordingDevice::findTexture(const RDeviceTexture* handle) const {
+    auto it = textureStore.find(handle);
+    if (it == textureStore.end() || it->second->released) return nullptr;
+    return it->second.get();
+}
+
+RDeviceTexture* RecordingDevice::keepTexture(std::unique_ptr<Texture> texture) {
+    Texture* raw = texture.get();
+    textureStore.emplace(raw, std::move(texture));
+    return reinterpret_cast<RDeviceTexture*>(raw);
+}
+
+RDeviceTexture* RecordingDevice::createTextureFromFile(const std::string& path, uint32_t levels,
+                                                       RTextureFormat format, uint32_t colourKey) {
+    count(Call::CreateTextureFromFile);
+    if (failTextureCreation || levels == 0 || format == RTextureFormat::Unknown) return nullptr;
+    // The device decodes on its own: no notices, and the key is its own
+    // (transparent black), not the image's colour-key step.
+    RImage image;
+    image.quiet = true;
+    image.colourKey = false;
+    if (!image.loadFile(path)) return nullptr;
+    auto t = std::make_unique<Texture>();
+    t->width = static_cast<uint32_t>(image.width);
+    t->height = static_cast<uint32_t>(image.height);
+    t->levels = levels;
+    t->format = format;
+    t->source = path;
+    t->texels.resize(static_cast<size_t>(t->width) * t->height * 4);
+    const int bpp = image.bytesPerPixel;
+    for (int y = 0; y < image.height; ++y) {
+        // The image is bottom-up; the device's row 0 is the top.
+        const uint8_t* row = image.pixels.data() + static_cast<size_t>(image.height - 1 - y) * image.width * bpp;
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = row + x * bpp;
+            uint8_t r = p[0], g = p[1], b = p[2], a = bpp == 4 ? p[3] : 255;
+            const uint32_t argb = (uint32_t{a} << 24) | (uint32_t{r} << 16) | (uint32_t{g} << 8) | b;
+            if (colourKey != 0 && argb == colourKey) r = g = b = a = 0;
+            if (format == RTextureFormat::Luminance8) {
+                r = g = b = static_cast<uint8_t>(std::lround(0.299 * r + 0.587 * g + 0.114 * b));
+                a = 255;
+            } else if (format == RTextureFormat::Rgb24) {
+                a = 255;
+            }
+            uint8_t* q = t->texels.data() + (static_cast<size_t>(y) * image.width + x) * 4;
+            q[0] = r;
+            q[1] = g;
+            q[2] = b;
+            q[3] = a;
+        }
+    }
+    return keepTexture(std::move(t));
+}
+
+RDeviceTexture* RecordingDevice::createTexture(uint32_t width, uint32_t height, uint32_t levels,
+                                               RTextureFormat format) {
+    count(Call::CreateTexture);
+    if (failTextureCreation || width == 0 || height == 0 || levels == 0 || format == RTextureFormat::Unknown)
+        return nullptr;
+    if (static_cast<int64_t>(width) * height > RImage::kMaxPixels) return nullptr;
+    auto t = std::make_unique<Texture>();
+    t->width = width;
+    t->height = height;
+    t->levels = levels;
+    t->format = format;
+    t->texels.assign(static_cast<size_t>(width) * height * 4, 0);
+    return keepTexture(std::move(t));
+}
+
+bool RecordingDevice::fillTexture(RDeviceTexture* texture, const RTexelFunction& texel) {
+    count(Call::FillTexture);
+    Texture* t = findTexture(texture);
+    if (t == nullptr || !texel) {
+        ++misuseCount;
+        return false;
+    }
+    auto byte = [](float c) { return static_cast<uint8_t>(std::lround(std::clamp(c, 0.0f, 1.0f) * 255.0f)); };
+    for (uint32_t y = 0; y < t->height; ++y) {
+        for (uint32_t x = 0; x < t->width; ++x) {
+            const RColour c = texel((x + 0.5f) / static_cast<float>(t->width), (y + 0.5f) / static_cast<float>(t->height));
+            uint8_t* q = t->texels.data() + (static_cast<size_t>(y) * t->width + x) * 4;
+            if (t->format == RTextureFormat::Luminance8) {
+                // The grey comes from the red channel, as a luminance
+                // texture filled from a grey colour takes it.
+                q[0] = q[1] = q[2] = byte(c.r);
+                q[3] = 255;
+            } else {
+                q[0] = byte(c.r);
+                q[1] = byte(c.g);
+                q[2] = byte(c.b);
+                q[3] = t->format == RTextureFormat::Argb32 ? byte(c.a) : 255;
+            }
+        }
+    }
+    return true;
+}
+
+RTextureFormat RecordingDevice::levelFormat(RDeviceTexture* texture, uint32_t level) {
+    count(Call::GetLevelFormat);
+    const Texture* t = findTexture(texture);
+    if (t == nullptr) {
+        ++misuseCount;
+        return RTextureFormat::Unknown;
+    }
+    return level < t->levels ? t->format : RTextureFormat::Unknown;
+}
+
+void RecordingDevice::releaseTexture(RDeviceTexture* texture) {
+    count(Call::ReleaseTexture);
+    Texture* t = findTexture(texture);
+    if (t == nullptr) {
+        ++misuseCount;
+        return;
+    }
+    t->released = true;
+    t->texels.clear();
+    t->texels.shrink_to_fit();
+}
+
+const RecordingDevice::Texture* RecordingDevice::texture(const RDeviceTexture* handle) const {
+    return findTexture(handle);
+}
+
+int RecordingDevice::liveTextureCount() const {
+    return static_cast<int>(std::count_if(textureStore.begin(), textureStore.end(),
+                                          [](const auto& entry) { return !entry.second->released; }));
 }
 
 int RecordingDevice::totalCalls() const {

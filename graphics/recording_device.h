@@ -1,5 +1,5 @@
 // RecordingDevice: an RDevice that draws nothing. It keeps buffers in memory
-// as byte vectors, remembers every state, transform, material, light and
+// as byte vectors and textures as RGBA texels, remembers every state, transform, material, light and
 // bound texture, counts each kind of call and records each draw with the
 // state it was made in, so tests and headless runs can look at what the
 // engine asked for. It checks what a real device would reject (locks outside
@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -42,6 +43,11 @@ public:
         SetTextureStageState,
         SetSamplerState,
         SetTexture,
+        CreateTextureFromFile,
+        CreateTexture,
+        FillTexture,
+        GetLevelFormat,
+        ReleaseTexture,
         Count
     };
 
@@ -62,6 +68,19 @@ public:
         // Every index read lies in the index buffer, in [minIndex,
         // minIndex + vertexCount), and names a whole vertex of the stream.
         bool inBounds;
+    };
+
+    // A texture as the device holds it: level 0 only, 4 bytes per texel
+    // (R, G, B, A), rows top-down; luminance textures repeat the grey in
+    // R, G and B, formats without alpha have A = 255.
+    struct Texture {
+        uint32_t width = 0;
+        uint32_t height = 0;
+        uint32_t levels = 0;
+        RTextureFormat format = RTextureFormat::Unknown;
+        std::vector<uint8_t> texels;
+        std::string source;  // the file it came from, empty when created empty
+        bool released = false;
     };
 
     struct Clear {
@@ -107,6 +126,12 @@ public:
     void setSamplerState(int stage, RSamplerState state, uint32_t value) override;
 
     void setTexture(int stage, RDeviceTexture* texture) override;
+    RDeviceTexture* createTextureFromFile(const std::string& path, uint32_t levels, RTextureFormat format,
+                                          uint32_t colourKey) override;
+    RDeviceTexture* createTexture(uint32_t width, uint32_t height, uint32_t levels, RTextureFormat format) override;
+    bool fillTexture(RDeviceTexture* texture, const RTexelFunction& texel) override;
+    RTextureFormat levelFormat(RDeviceTexture* texture, uint32_t level) override;
+    void releaseTexture(RDeviceTexture* texture) override;
 
     // --- what was asked for ---
     int calls(Call call) const { return callCounts[static_cast<int>(call)]; }
@@ -125,11 +150,15 @@ public:
     const std::vector<uint8_t>* contents(const RDeviceIndexBuffer* buffer) const;
     bool isLive(const void* buffer) const;
     int liveBufferCount() const;
+    // A live texture; null for an unknown or released handle.
+    const Texture* texture(const RDeviceTexture* handle) const;
+    int liveTextureCount() const;
 
     // Failure injection: the next creations or every lock fail.
     bool failVertexBufferCreation = false;
     bool failIndexBufferCreation = false;
     bool failLocks = false;
+    bool failTextureCreation = false;
 
     // Current state, readable directly.
     RDeviceVertexBuffer* streamSource = nullptr;
@@ -167,6 +196,8 @@ private:
     bool drawInBounds(int baseVertex, uint32_t minIndex, uint32_t vertexCount, uint32_t startIndex,
                       uint32_t primitiveCount) const;
     void count(Call call) { ++callCounts[static_cast<int>(call)]; }
+    Texture* findTexture(const RDeviceTexture* handle) const;
+    RDeviceTexture* keepTexture(std::unique_ptr<Texture> texture);
 
     int callCounts[static_cast<int>(Call::Count)] = {};
     uint32_t renderStates[static_cast<int>(RRenderState::Count)] = {};
@@ -176,4 +207,6 @@ private:
     // Released buffers stay (emptied) so that a stale handle is recognised
     // and no address is handed out twice.
     std::unordered_map<const void*, std::unique_ptr<Buffer>> buffers;
+    // Released textures stay (emptied) for the same reason.
+    std::unordered_map<const void*, std::unique_ptr<Texture>> textureStore;
 };

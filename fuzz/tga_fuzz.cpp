@@ -1,0 +1,74 @@
+// Loads arbitrary bytes as a texture file: RImage's TGA reader on its own,
+// then a texture through the recording resolver and a recording device,
+// which also takes the PNG and JPEG paths when the bytes start like one.
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "graphics/engine.h"
+#include "graphics/image.h"
+#include "graphics/recording_device.h"
+#include "graphics/texture.h"
+#include "graphics/texture_resolver.h"
+
+namespace {
+
+std::string g_dir;
+std::string g_input;
+
+void removeScratch()
+{
+    std::remove(g_input.c_str());
+    rmdir(g_dir.c_str());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    char pattern[] = "/tmp/solvi_fuzz_tga_XXXXXX";
+    if (!mkdtemp(pattern)) std::abort();
+    g_dir = pattern;
+    g_input = g_dir + "/input.tga";
+    std::atexit(removeScratch);
+    // Banners and loading notices would flood the fuzzer's output.
+    if (!std::freopen("/dev/null", "w", stdout)) std::abort();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FILE* f = std::fopen(g_input.c_str(), "wb");
+    if (!f) std::abort();
+    if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();
+    std::fclose(f);
+
+    RImage image;
+    if (image.loadTga(g_input)) {
+        const size_t expected = static_cast<size_t>(image.width) * image.height * image.bytesPerPixel;
+        if (image.pixels.size() != expected || (image.bytesPerPixel != 3 && image.bytesPerPixel != 4)) std::abort();
+    } else if (image.error.empty() || !image.pixels.empty()) {
+        std::abort();  // a refusal always says why and keeps nothing
+    }
+
+    // A fresh engine per input: the cache would otherwise hand back the
+    // texture of the previous input under the same name.
+    RecordingDevice device;
+    {
+        REngine engine;
+        engine.setDevice(&device);
+        engine.setMipmapTextures(size % 2 == 1);
+        RecordingTextureResolver resolver(&engine);
+        RTexture* texture = resolver.resolve(g_input);
+        if (texture == nullptr || !resolver.missing.empty()) std::abort();
+        if (texture->pixelKind != 3 && texture->pixelKind != 4) std::abort();
+        texture->bind();
+        if (resolver.resolve(g_dir + "/absent.tga") != nullptr || resolver.missing.size() != 1) std::abort();
+    }
+    if (device.liveTextureCount() != 0) std::abort();
+    return 0;
+}

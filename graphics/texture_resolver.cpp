@@ -1,0 +1,23 @@
+#include "graphics/texture_resolver.h"
+
+#include <algorithm>
+
+#include "graphics/engine.h"
+#include "system/system.h"
+
+RTextureResolver::~RTextureResolver() = default;
+
+RTexture* REngineTextureResolver::resolve(const std::string& name) {
+    return engine != nullptr ? engine->getTexture(name) : nullptr;
+}
+
+RTexture* RecordingTextureResolver::resolve(const std::string& name) {
+    requested.push_back(name);
+    // "LIGHTMAP" names no file: the engine makes a fresh, empty texture.
+    const bool lightmap = name == "LIGHTMAP";
+    if (!lightmap && !RSystem().fileExists(name)) {
+        if (std::find(missing.begin(), missing.end(), name) == missing.end()) missing.push_back(name);
+        return nullptr;
+    }
+    return engine != nullptr ? engine->getTexture(name) : nullptr;
+}
