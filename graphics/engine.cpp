@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "graphics/animation_player.h"
+#include "graphics/ase_loader.h"
+#include "graphics/animation_reader.h"
 #include "graphics/box.h"
 #include "graphics/camera.h"
 #include "graphics/geometry.h"
@@ -11,6 +14,8 @@
 #include "graphics/material.h"
 #include "graphics/projection.h"
 #include "graphics/scene_frame.h"
+#include "graphics/spline.h"
+#include "graphics/spline_reader.h"
 #include "graphics/texture.h"
 
 namespace {
@@ -36,9 +41,11 @@ REngine::REngine() {
     printf("* D3D Win32 Version                                        *\n");
     printf("***************************************************************\n\n\n");
     system.initTimer();
-    // The ASE loader (texture directory "texture/", base directory "ase") is
-    // created here once it exists. The default material stays out of the
-    // material list, so that loaded materials number from 0.
+    aseLoader = new RAseLoader(this);
+    aseLoader->setTexturePath("texture/");
+    aseLoader->setBaseDirectory("ase");
+    // The default material stays out of the material list, so that loaded
+    // materials number from 0.
     defaultMaterial = new RMaterial(this);
     defaultMaterial->name = "default";
     defaultMaterial->index = -1;
@@ -67,13 +74,16 @@ REngine::~REngine() {
     for (RCamera* c : cameras) delete c;
     cameras.clear();
     currentCamera = nullptr;
-    // Animation players are deleted here once they exist; until then nothing
-    // can create one.
+    for (RAnimationPlayer* p : animationPlayers) delete p;
     animationPlayers.clear();
+    for (RSpline* s : splines) delete s;
+    splines.clear();
     for (RBox* b : boxes) delete b;
     boxes.clear();
     for (RLight* l : lights) delete l;
     lights.clear();
+    delete aseLoader;
+    aseLoader = nullptr;
     printf("Deleting device\n");
     device = nullptr;
     printf("Deleting direct3d\n");
@@ -130,6 +140,46 @@ RLight* REngine::createLight() {
     RLight* l = new RLight(this);
     lights.push_back(l);
     return l;
+}
+
+RAnimationPlayer* REngine::createAnimationPlayer() {
+    RAnimationPlayer* p = new RAnimationPlayer(this);
+    animationPlayers.push_back(p);
+    return p;
+}
+
+RTexture* REngine::getTexture(const std::string& name) {
+    // A lightmap is filled by its user, so every request gets its own; it
+    // joins the list only to be deleted with the rest.
+    if (name != "LIGHTMAP") {
+        for (RTexture* t : textures) {
+            if (t->name == name) return t;
+        }
+    }
+    RTexture* t = new RTexture();
+    t->engine = this;
+    textures.push_back(t);
+    if (name == "LIGHTMAP")
+        t->name = name;
+    else
+        t->load(name);
+    return t;
+}
+
+void REngine::loadAnimation(const std::string& fileName, CSceneFrame* rootFrame) {
+    RAnimationReader reader;
+    reader.load(system, fileName, rootFrame);
+}
+
+void REngine::loadSplines(const std::string& fileName) {
+    RSplineReader reader;
+    reader.load(system, fileName, splines);
+}
+
+CSceneFrame* REngine::loadModel(const std::string& name, float scale) {
+    CSceneFrame* model = aseLoader->loadInto(name, scale, nullptr);
+    if (model != nullptr) model->buildBuffers();
+    return model;
 }
 
 RBox* REngine::createBox() {

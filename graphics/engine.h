@@ -24,6 +24,7 @@ class RGeometry;
 class RMaterial;
 class RAseLoader;
 class RAnimationPlayer;
+struct RSpline;
 struct RBox;
 class RLight;
 
@@ -55,9 +56,22 @@ public:
     RLight* createLight();
     RBox* createBox();
     // The texture cache: the texture named so, loaded on first request
-    // ("LIGHTMAP" always gives a new, empty one). Defined with texture
-    // loading, not here.
+    // ("LIGHTMAP" always gives a new, empty one). A missing file ends the
+    // process (see RTexture::load).
     RTexture* getTexture(const std::string& name);
+    // Reads the ASE model `name` through aseLoader (from its base directory,
+    // positions times scale) into a new frame and builds its buffers; null
+    // when the model file does not exist.
+    CSceneFrame* loadModel(const std::string& name, float scale = 1.0f);
+    // A new animation player, owned by the engine.
+    RAnimationPlayer* createAnimationPlayer();
+    // Reads the keys of an animation file into the frames named in it under
+    // rootFrame (each frame's animation track); nothing when the file is
+    // missing.
+    void loadAnimation(const std::string& fileName, CSceneFrame* rootFrame);
+    // Appends the splines of a shape file to `splines`; nothing when the
+    // file is missing.
+    void loadSplines(const std::string& fileName);
 
     // --- frame ---
     // Frame timing (limiter, fps, timeScale, counters), then begin-scene.
@@ -160,9 +174,8 @@ public:
     std::vector<RGeometry*> geometries;
     std::vector<CSceneFrame*> frames;
     std::vector<RMaterial*> materials;
-    RAseLoader* aseLoader = nullptr;  // created here once the loader exists
-    // Owned; the animation change deletes them in the destructor.
-    std::vector<RAnimationPlayer*> animationPlayers;
+    RAseLoader* aseLoader = nullptr;  // owned; loadModel reads through it
+    std::vector<RAnimationPlayer*> animationPlayers;  // owned
     std::vector<RBox*> boxes;
     std::vector<RLight*> lights;
     int lastFrameMs = 0;
@@ -177,6 +190,7 @@ public:
     // Additions of this port, after the fields above.
     RMaterial* currentMaterial = nullptr;  // material state cache
     int sectionStartMs = 0;
+    std::vector<RSpline*> splines;  // the spline set, owned
 
 private:
     int clockMs() const { return static_cast<int>(system.getTimeMs()); }
