@@ -11,6 +11,7 @@ const std::vector<Command>& allCommands()
         {"probe", "[OPTIONS]", "load the car plug-in, report what it is, unload it", runProbeCommand},
         {"tyre", "FILE [OPTIONS]", "tyre forces over slip for a tyre file: tables, CSV, plot", runTyreCommand},
         {"inspect", "FILE [--json]", "what a data file holds (models, textures, ...)", runInspectCommand},
+        {"convert", "IN.ase OUT.vqo [OPTIONS]", "turn an ASE model into a model file that loads fast", runConvertCommand},
     };
     return commands;
 }

@@ -32,3 +32,6 @@ int runTyreCommand(int argc, const char* const* argv);
 
 // What a data file holds (in inspect_command.cpp).
 int runInspectCommand(int argc, const char* const* argv);
+
+// ASE model to model file (in convert_command.cpp).
+int runConvertCommand(int argc, const char* const* argv);

@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "host/inspect_model.h"
+#include "host/inspect_texture.h"
+
 namespace {
 std::string jsonString(const std::string& s)
 {
@@ -110,6 +113,11 @@ std::string InspectReport::toText(int indent) const
 const std::vector<InspectKind>& inspectKinds()
 {
     static const std::vector<InspectKind> kinds = {
+        {".ase", "ASE model: frames, meshes (corners, unique vertices, triangles), materials, textures", inspectModel},
+        {".vqo", "model file: frames, meshes (corners, unique vertices, triangles), materials, textures", inspectModel},
+        {".tga", "TGA image: size, bits, origin, pixel kind, CRC-32 of the decoded pixels", inspectTga},
+        {".png", "PNG texture: size, pixel kind, CRC-32 of the decoded pixels", inspectPicture},
+        {".jpg", "JPEG texture: size, pixel kind, CRC-32 of the decoded pixels", inspectPicture},
     };
     return kinds;
 }

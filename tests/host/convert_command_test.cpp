@@ -1,0 +1,110 @@
+// vqsim inspect on models and vqsim convert, run as a user runs them: an
+// exporter's ASE file with its textures beside it, its JSON report, the
+// model file made from it, and the refusals.
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include "../graphics/ase_samples.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;  // standard output only
+};
+
+Outcome vqsim(const std::string& arguments)
+{
+    Outcome run;
+    FILE* pipe = popen((std::string(SOLVI_VQSIM_PATH) + " " + arguments + " 2>/dev/null").c_str(), "r");
+    if (!pipe) return run;
+    std::array<char, 4096> buffer;
+    size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// A 1 x 1 uncompressed 24-bit TGA.
+void writeTga(const fs::path& path)
+{
+    const unsigned char bytes[] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0, 10, 20, 30};
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+// The exporter's model with every texture it names, as the car keeps them.
+void writeModel(const fs::path& dir, bool withTextures)
+{
+    fs::create_directories(dir / "texture");
+    std::ofstream(dir / "car.ase") << kExporterAse;
+    if (withTextures)
+        for (const char* name : {"car paint.tga", "sky.tga", "seat fabric.tga", "dash.tga"}) writeTga(dir / "texture" / name);
+}
+
+}  // namespace
+
+TEST(ConvertCommand, InspectReportsTheModelAsJsonAndTheModelFileMatchesIt)
+{
+    TempDir dir;
+    writeModel(dir.path(), true);
+    const std::string ase = (dir / "car.ase").string(), vqo = (dir / "car.vqo").string();
+
+    const Outcome inspect = vqsim("inspect " + ase + " --json");
+    ASSERT_EQ(inspect.exitCode, 0) << inspect.out;
+    ASSERT_EQ(inspect.out.front(), '{') << "nothing but the report on standard output:\n" << inspect.out;
+    for (const char* field : {"\"triangles\": 5,", "\"geometries\": 4,", "\"materials\": 2,", "\"frames\": 5,",
+                              "\"cameras\": 1,", "\"missing_textures\": 0,", "\"name\": \"Wheel LF\"",
+                              "\"parent\": \"Body Shell\"", "\"unique_vertices\": 4,", "\"blending\": \"blended by diffuse alpha\"",
+                              "\"bitmap\": \"\\\\\\\\artserver\\\\shared\\\\maps\\\\sky.jpg\""})
+        EXPECT_TRUE(has(inspect.out, field)) << field << "\n" << inspect.out;
+
+    const Outcome convert = vqsim("convert " + ase + " " + vqo);
+    ASSERT_EQ(convert.exitCode, 0) << convert.out;
+    EXPECT_TRUE(has(convert.out, "5 frames, 4 meshes, 5 triangles, 2 materials, 4 textures")) << convert.out;
+
+    const Outcome back = vqsim("inspect " + vqo + " --json");
+    ASSERT_EQ(back.exitCode, 0) << back.out;
+    for (const char* field : {"\"kind\": \"model file\"", "\"triangles\": 5,", "\"geometries\": 4,", "\"frames\": 5,",
+                              "\"missing_textures\": 0,", "\"name\": \"Wheel LF\"", "\"parent\": \"Body Shell\""})
+        EXPECT_TRUE(has(back.out, field)) << field << "\n" << back.out;
+}
+
+TEST(ConvertCommand, RefusesWhatItCannotConvertFaithfully)
+{
+    TempDir dir;
+    writeModel(dir.path(), false);
+    const std::string ase = (dir / "car.ase").string(), vqo = (dir / "car.vqo").string();
+
+    // Missing textures would be lost: refused unless allowed.
+    EXPECT_EQ(vqsim("convert " + ase + " " + vqo).exitCode, 1);
+    EXPECT_FALSE(fs::exists(vqo));
+    const Outcome allowed = vqsim("convert " + ase + " " + vqo + " --allow-missing");
+    EXPECT_EQ(allowed.exitCode, 0);
+    EXPECT_TRUE(has(allowed.out, "(4 missing)")) << allowed.out;
+    // The toolbox reports missing textures instead of ending.
+    const Outcome inspect = vqsim("inspect " + ase + " --json");
+    EXPECT_EQ(inspect.exitCode, 0);
+    EXPECT_TRUE(has(inspect.out, "\"missing_textures\": 4,")) << inspect.out;
+    EXPECT_TRUE(has(inspect.out, "not found")) << inspect.out;
+
+    std::ofstream(dir / "junk.ase", std::ios::binary) << std::string("\x01\x02\x03\x04\xff\xfe\x00\x10", 8);
+    EXPECT_EQ(vqsim("convert " + (dir / "junk.ase").string() + " " + vqo).exitCode, 1);
+    EXPECT_EQ(vqsim("inspect " + (dir / "junk.ase").string()).exitCode, 1);
+    EXPECT_EQ(vqsim("convert " + (dir / "absent.ase").string() + " " + vqo).exitCode, 1);
+    EXPECT_EQ(vqsim("convert " + ase + " " + (dir / "no/such/dir/x.vqo").string() + " --allow-missing").exitCode, 1);
+    EXPECT_EQ(vqsim("convert " + ase).exitCode, 2);
+    EXPECT_EQ(vqsim("convert " + ase + " out.obj").exitCode, 2);
+    EXPECT_EQ(vqsim("convert " + ase + " " + vqo + " --scale -1").exitCode, 2);
+}
