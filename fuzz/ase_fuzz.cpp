@@ -4,13 +4,12 @@
 // writes it as a model file that must read back with the same triangles.
 // Textures go through a recording resolver: nothing here ends the process.
 
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
+#include "fuzz_scratch.h"
 #include "graphics/ase_loader.h"
 #include "graphics/engine.h"
 #include "graphics/geometry.h"
@@ -20,14 +19,7 @@
 
 namespace {
 
-std::string g_dir;
-std::string g_copy;
-
-void removeScratch()
-{
-    std::remove(g_copy.c_str());
-    rmdir(g_dir.c_str());
-}
+std::optional<FuzzScratch> g_scratch;
 
 int trianglesUnder(const CSceneFrame* frame)
 {
@@ -41,13 +33,9 @@ int trianglesUnder(const CSceneFrame* frame)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    char pattern[] = "/tmp/solvi_fuzz_ase_XXXXXX";
-    if (!mkdtemp(pattern)) std::abort();
-    g_dir = pattern;
-    g_copy = g_dir + "/copy.vqo";
-    std::atexit(removeScratch);
+    g_scratch.emplace("ase");
     // The engine's banner and the loader's notes would flood the output.
-    if (!std::freopen("/dev/null", "w", stdout)) std::abort();
+    FuzzScratch::silenceStdout();
     return 0;
 }
 
@@ -58,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     RAseLoader loader(&engine);
     loader.setTextureResolver(&resolver);
     loader.setScale(0.1f);
-    loader.setTexturePath(g_dir + "/");
+    loader.setTexturePath(g_scratch->dir() + "/");
     loader.setMirror(size % 2 == 1);
     loader.setCreateFrames(size % 3 != 0);
     if (!loader.readText(std::string(reinterpret_cast<const char*>(data), size), "fuzz.ase")) {
@@ -82,14 +70,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (RGeometry* g : loader.geometries) root->addGeometry(g);
     }
     if (trianglesUnder(root) != triangles) std::abort();
+    const std::string copy = g_scratch->path("copy.vqo");
     RModelFile out(&engine);
-    if (!out.save(g_copy, root)) std::abort();
+    if (!out.save(copy, root)) std::abort();
     root->buildBuffers();
 
     REngine second;
     RModelFile in(&second);
     in.setTextureResolver(&resolver);
     CSceneFrame* back = second.createFrame();
-    if (in.load(g_copy, back) != back || in.problemCount != 0 || trianglesUnder(back) != triangles) std::abort();
+    if (in.load(copy, back) != back || in.problemCount != 0 || trianglesUnder(back) != triangles) std::abort();
     return 0;
 }

@@ -1,52 +1,35 @@
 // Loads arbitrary bytes as a curve file, samples the result, and checks that
 // saving and loading it again gives the same number of points.
 
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "chassis/curve.h"
+#include "fuzz_scratch.h"
 
 namespace {
 
-std::string g_dir;
-std::string g_input;
-std::string g_copy;
-
-void removeScratch()
-{
-    std::remove(g_input.c_str());
-    std::remove(g_copy.c_str());
-    rmdir(g_dir.c_str());
-}
+std::optional<FuzzScratch> g_scratch;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    char pattern[] = "/tmp/solvi_fuzz_curve_XXXXXX";
-    if (!mkdtemp(pattern)) std::abort();
-    g_dir = pattern;
-    g_input = g_dir + "/input.vqcv";
-    g_copy = g_dir + "/copy.vqcv";
-    std::atexit(removeScratch);
+    g_scratch.emplace("curve");
     // The loader's clamp notice would flood the fuzzer's output.
-    if (!std::freopen("/dev/null", "w", stdout)) std::abort();
+    FuzzScratch::silenceStdout();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FILE* file = std::fopen(g_input.c_str(), "wb");
-    if (!file) std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    const std::string input = g_scratch->write("input.vqcv", data, size);
+    const std::string copyPath = g_scratch->path("copy.vqcv");
 
     CCurve curve;
-    curve.load(g_input);
+    curve.load(input);
     // No more points than "[VALUEi]" sections could fit in the input.
     if (curve.size() > size / 8 || curve.X.size() != curve.Y.size()) std::abort();
 
@@ -57,9 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)curve.getValue(-1e30f);
     (void)curve.getValue(1e30f);
 
-    curve.save(g_copy);
+    curve.save(copyPath);
     CCurve copy;
-    copy.load(g_copy);
+    copy.load(copyPath);
     if (copy.size() != curve.size()) std::abort();
     return 0;
 }

@@ -3,33 +3,18 @@
 // lookups into the text it wrote) plus the fixed names the car asks for.
 
 #include <fuzzer/FuzzedDataProvider.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
+#include "fuzz_scratch.h"
 #include "services/ini_reader.h"
 
 namespace {
 
-std::string g_dir;
-std::string g_path;
-
-void removeScratch()
-{
-    std::remove(g_path.c_str());
-    rmdir(g_dir.c_str());
-}
-
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) std::abort();
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-}
+std::optional<FuzzScratch> g_scratch;
 
 // The first "[name]" of the text and the key on the line after it, when
 // there are any, as a writer of such a file would name them.
@@ -50,11 +35,7 @@ void harvestNames(const std::string& text, std::string& section, std::string& ke
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    char pattern[] = "/tmp/solvi_fuzz_ini_XXXXXX";
-    if (!mkdtemp(pattern)) std::abort();
-    g_dir = pattern;
-    g_path = g_dir + "/input.ini";
-    std::atexit(removeScratch);
+    g_scratch.emplace("ini");
     return 0;
 }
 
@@ -64,10 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string section = input.ConsumeRandomLengthString(24);
     const std::string key = input.ConsumeRandomLengthString(24);
     const std::string text = input.ConsumeRemainingBytesAsString();
-    writeFile(g_path, text);
+    const std::string path = g_scratch->write("input.ini", text.data(), text.size());
 
     CIniReader reader;
-    reader.load(g_path);
+    reader.load(path);
     if (!reader.isLoaded()) std::abort();
     if (reader.contentSize() > text.size()) std::abort();
 

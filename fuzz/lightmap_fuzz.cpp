@@ -2,13 +2,12 @@
 // texels), edits and commits it to a recording device, and loads the same
 // bytes as a lightmap picture.
 
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
+#include "fuzz_scratch.h"
 #include "graphics/engine.h"
 #include "graphics/recording_device.h"
 #include "graphics/texture.h"
@@ -16,34 +15,20 @@
 
 namespace {
 
-std::string g_dir;
-std::string g_input;
-
-void removeScratch()
-{
-    std::remove(g_input.c_str());
-    rmdir(g_dir.c_str());
-}
+std::optional<FuzzScratch> g_scratch;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    char pattern[] = "/tmp/solvi_fuzz_lightmap_XXXXXX";
-    if (!mkdtemp(pattern)) std::abort();
-    g_dir = pattern;
-    g_input = g_dir + "/input.raw";
-    std::atexit(removeScratch);
-    if (!std::freopen("/dev/null", "w", stdout)) std::abort();
+    g_scratch.emplace("lightmap");
+    FuzzScratch::silenceStdout();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FILE* f = std::fopen(g_input.c_str(), "wb");
-    if (!f) std::abort();
-    if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();
-    std::fclose(f);
+    const std::string input = g_scratch->write("input.raw", data, size);
 
     RecordingDevice device;
     {
@@ -52,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         RecordingTextureResolver resolver(&engine);
         RTexture* lightmap = resolver.resolve("LIGHTMAP");
         if (lightmap == nullptr) std::abort();
-        if (lightmap->loadRaw(g_input)) {
+        if (lightmap->loadRaw(input)) {
             if (lightmap->lmTexels.size() != static_cast<size_t>(lightmap->lmWidth) * lightmap->lmHeight) std::abort();
             const int w = lightmap->lmWidth, h = lightmap->lmHeight;
             const uint8_t a = size > 8 ? data[8] : 0;
@@ -68,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             }
             lightmap->bindLightmap();
         }
-        lightmap->loadLightmapFile(g_input);
+        lightmap->loadLightmapFile(input);
     }
     if (device.liveTextureCount() != 0) std::abort();
     return 0;

@@ -4,13 +4,12 @@
 // and triangles. Textures go through a recording resolver:
 // nothing here ends the process.
 
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
+#include "fuzz_scratch.h"
 #include "graphics/engine.h"
 #include "graphics/geometry.h"
 #include "graphics/model_file.h"
@@ -19,16 +18,7 @@
 
 namespace {
 
-std::string g_dir;
-std::string g_input;
-std::string g_copy;
-
-void removeScratch()
-{
-    std::remove(g_input.c_str());
-    std::remove(g_copy.c_str());
-    rmdir(g_dir.c_str());
-}
+std::optional<FuzzScratch> g_scratch;
 
 void count(const CSceneFrame* frame, int& frames, int& triangles)
 {
@@ -46,42 +36,35 @@ void count(const CSceneFrame* frame, int& frames, int& triangles)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    char pattern[] = "/tmp/solvi_fuzz_model_XXXXXX";
-    if (!mkdtemp(pattern)) std::abort();
-    g_dir = pattern;
-    g_input = g_dir + "/input.vqo";
-    g_copy = g_dir + "/copy.vqo";
-    std::atexit(removeScratch);
-    if (!std::freopen("/dev/null", "w", stdout)) std::abort();
+    g_scratch.emplace("model");
+    FuzzScratch::silenceStdout();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FILE* file = std::fopen(g_input.c_str(), "wb");
-    if (!file) std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    const std::string input = g_scratch->write("input.vqo", data, size);
+    const std::string copy = g_scratch->path("copy.vqo");
 
     REngine engine;
     RecordingTextureResolver resolver;
     RModelFile in(&engine);
     in.setTextureResolver(&resolver);
     in.mirror = size % 2;
-    if (size % 3 == 0) in.addTexturePath(g_dir);
+    if (size % 3 == 0) in.addTexturePath(g_scratch->dir());
     if (size % 5 == 0) in.envOverride = 0.3f;
     CSceneFrame* root = engine.createFrame();
-    if (in.load(g_input, root) != root) std::abort();
+    if (in.load(input, root) != root) std::abort();
     int frames = 0, triangles = 0;
     count(root, frames, triangles);
 
     RModelFile out(&engine);
-    if (!out.save(g_copy, root)) std::abort();
+    if (!out.save(copy, root)) std::abort();
     REngine second;
     RModelFile again(&second);
     again.setTextureResolver(&resolver);
     CSceneFrame* back = second.createFrame();
-    if (again.load(g_copy, back) != back) std::abort();
+    if (again.load(copy, back) != back) std::abort();
     int framesBack = 0, trianglesBack = 0;
     count(back, framesBack, trianglesBack);
     if (framesBack != frames || trianglesBack != triangles) std::abort();

@@ -2,42 +2,32 @@
 // as the car's 8-byte setup record.
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
+#include "fuzz_scratch.h"
 #include "services/setup_data.h"
 #include "services/setup_store.h"
 
 namespace {
 
-std::string g_dir;
+std::optional<FuzzScratch> g_scratch;
 int g_home = -1;  // the fuzzer's own working directory, for its corpus and artefacts
-
-void removeScratch()
-{
-    std::remove((g_dir + "/setups/fuzz").c_str());
-    rmdir((g_dir + "/setups").c_str());
-    rmdir(g_dir.c_str());
-}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    char pattern[] = "/tmp/solvi_fuzz_setup_XXXXXX";
-    if (!mkdtemp(pattern)) std::abort();
-    g_dir = pattern;
-    if (mkdir((g_dir + "/setups").c_str(), 0700) != 0) std::abort();
-    std::atexit(removeScratch);
+    g_scratch.emplace("setup");
+    g_scratch->makeFolder("setups");
     g_home = open(".", O_RDONLY | O_DIRECTORY);
     if (g_home < 0) std::abort();
     // Short-file notices would flood the fuzzer's output.
-    if (!std::freopen("/dev/null", "w", stdout)) std::abort();
+    FuzzScratch::silenceStdout();
     return 0;
 }
 
@@ -45,11 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // The store looks in "setups/" below the working directory; step into the
     // scratch folder only for the load so that libFuzzer's relative paths hold.
-    if (chdir(g_dir.c_str()) != 0) std::abort();
-    FILE* file = std::fopen("setups/fuzz", "wb");
-    if (!file) std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    if (chdir(g_scratch->dir().c_str()) != 0) std::abort();
+    g_scratch->write("setups/fuzz", data, size);
 
     CSetupStore store;
     store.setName("fuzz");

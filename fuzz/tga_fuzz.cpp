@@ -2,13 +2,12 @@
 // then a texture through the recording resolver and a recording device,
 // which also takes the PNG and JPEG paths when the bytes start like one.
 
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
+#include "fuzz_scratch.h"
 #include "graphics/engine.h"
 #include "graphics/image.h"
 #include "graphics/recording_device.h"
@@ -17,38 +16,24 @@
 
 namespace {
 
-std::string g_dir;
-std::string g_input;
-
-void removeScratch()
-{
-    std::remove(g_input.c_str());
-    rmdir(g_dir.c_str());
-}
+std::optional<FuzzScratch> g_scratch;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    char pattern[] = "/tmp/solvi_fuzz_tga_XXXXXX";
-    if (!mkdtemp(pattern)) std::abort();
-    g_dir = pattern;
-    g_input = g_dir + "/input.tga";
-    std::atexit(removeScratch);
+    g_scratch.emplace("tga");
     // Banners and loading notices would flood the fuzzer's output.
-    if (!std::freopen("/dev/null", "w", stdout)) std::abort();
+    FuzzScratch::silenceStdout();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FILE* f = std::fopen(g_input.c_str(), "wb");
-    if (!f) std::abort();
-    if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();
-    std::fclose(f);
+    const std::string input = g_scratch->write("input.tga", data, size);
 
     RImage image;
-    if (image.loadTga(g_input)) {
+    if (image.loadTga(input)) {
         const size_t expected = static_cast<size_t>(image.width) * image.height * image.bytesPerPixel;
         if (image.pixels.size() != expected || (image.bytesPerPixel != 3 && image.bytesPerPixel != 4)) std::abort();
     } else if (image.error.empty() || !image.pixels.empty()) {
@@ -63,11 +48,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         engine.setDevice(&device);
         engine.setMipmapTextures(size % 2 == 1);
         RecordingTextureResolver resolver(&engine);
-        RTexture* texture = resolver.resolve(g_input);
+        RTexture* texture = resolver.resolve(input);
         if (texture == nullptr || !resolver.missing.empty()) std::abort();
         if (texture->pixelKind != 3 && texture->pixelKind != 4) std::abort();
         texture->bind();
-        if (resolver.resolve(g_dir + "/absent.tga") != nullptr || resolver.missing.size() != 1) std::abort();
+        if (resolver.resolve(g_scratch->path("absent.tga")) != nullptr || resolver.missing.size() != 1) std::abort();
     }
     if (device.liveTextureCount() != 0) std::abort();
     return 0;

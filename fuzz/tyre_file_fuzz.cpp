@@ -9,27 +9,20 @@
 // range is replaced by a value in range made from its bits. That puts the
 // finiteness check to work on a new parameter set for every input.
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "chassis/tyre.h"
+#include "fuzz_scratch.h"
 
 namespace {
 
-std::string g_dir;
-std::string g_input;
-
-void removeScratch()
-{
-    std::remove(g_input.c_str());
-    rmdir(g_dir.c_str());
-}
+std::optional<FuzzScratch> g_scratch;
 
 bool within(float v, float lo, float hi) { return std::isfinite(v) && v >= lo && v <= hi; }
 
@@ -118,25 +111,18 @@ void evaluate(const CTyre& tyre, const Inputs& in, bool mustBeFinite)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    char pattern[] = "/tmp/solvi_fuzz_tyre_XXXXXX";
-    if (!mkdtemp(pattern)) std::abort();
-    g_dir = pattern;
-    g_input = g_dir + "/input.vqt";
-    std::atexit(removeScratch);
+    g_scratch.emplace("tyre");
     // The loader's notices would flood the fuzzer's output.
-    if (!std::freopen("/dev/null", "w", stdout)) std::abort();
+    FuzzScratch::silenceStdout();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FILE* file = std::fopen(g_input.c_str(), "wb");
-    if (!file) std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    const std::string input = g_scratch->write("input.vqt", data, size);
 
     CTyre tyre;
-    const bool loaded = tyre.loadFile(g_input);
+    const bool loaded = tyre.loadFile(input);
     if (loaded != (size >= CTyre::kFileSize)) std::abort();
     if (!loaded && tyre.RB != CTyre().RB) std::abort();  // a short file changes nothing
     const bool check = sane(tyre);
