@@ -80,6 +80,9 @@ bool DriveSession::start()
     car_->setProfiler(settings_.profile ? &profiler_ : nullptr);
     car_->reset(startPosition(), startDirection());
     nextProgress_ = settings_.progressEvery;
+    if (!telemetry_.open(paths_.runDir + "/telemetry.csv"))
+        std::fprintf(stderr, "vqsim: cannot write %s/telemetry.csv; the run goes on without it\n",
+                     paths_.runDir.c_str());
     return true;
 }
 
@@ -136,6 +139,8 @@ void DriveSession::run(Driver& driver, const std::function<bool(const CarState&)
         ++steps_;
         time_ = static_cast<float>(steps_ * static_cast<double>(dt));
         state = readCarState(*car_, time_);
+        distance_ += static_cast<double>(state.speed) * dt;
+        telemetry_.sample(*car_, state, controls_.inputs, steps_ * static_cast<double>(dt), distance_);
         account(state);
     }
     const auto wall = std::chrono::steady_clock::now() - wallStart;
@@ -174,6 +179,10 @@ bool DriveSession::finish()
         unloaded = library_.close();
         std::fflush(stdout);
         if (!unloaded) std::fprintf(stderr, "vqsim: the plug-in is still loaded after dlclose\n");
+    }
+    if (telemetry_.rows() > 0) {
+        telemetry_.close();
+        std::printf("vqsim: wrote %s (%ld rows)\n", telemetry_.path().c_str(), telemetry_.rows());
     }
     if (settings_.profile && !profiler_.sections().empty()) {
         std::printf("profile (wall time of the car's sections):\n");

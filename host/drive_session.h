@@ -21,6 +21,7 @@
 #include "host/profiler.h"
 #include "host/run_summary.h"
 #include "host/sim_host.h"
+#include "host/telemetry_csv.h"
 #include "host/track.h"
 
 class CPhysicsWorld;
@@ -57,6 +58,8 @@ public:
     bool finish();
 
     ICar* car() const { return car_; }
+    const TelemetryCsv& telemetry() const { return telemetry_; }
+    const std::string& runDir() const { return paths_.runDir; }
     const Track& track() const { return track_; }
     const SimHost& host() const { return host_; }
     float time() const { return time_; }
@@ -82,6 +85,8 @@ private:
     PluginLibrary library_;
     ICar* car_ = nullptr;
     std::unique_ptr<HostCarEntry> selfEntry_;
+    TelemetryCsv telemetry_;
+    double distance_ = 0;  // metres driven, from the speed of each step
 
     float time_ = 0;
     unsigned long long steps_ = 0;

@@ -45,6 +45,8 @@ int finishScenario(DriveSession& session, RunSummary& summary, const DriveOption
 {
     summary.print();
     const bool unloaded = session.finish();
+    const std::string runSummary = session.runDir() + "/summary.json";
+    if (summary.write(runSummary)) std::printf("vqsim: wrote %s\n", runSummary.c_str());
     if (!o.summaryPath.empty()) {
         if (!summary.write(o.summaryPath)) {
             std::fprintf(stderr, "vqsim: cannot write the summary %s\n", o.summaryPath.c_str());

@@ -85,6 +85,17 @@ TEST(Vqsim, DriveMovesTheCarAndWritesItsSummary)
     ASSERT_NE(top, std::string::npos);
     EXPECT_GT(std::stod(text.substr(top + 17)), 100.0);
     EXPECT_TRUE(fs::exists(dir / "run/out/power.exp"));  // the car was unloaded
+    EXPECT_TRUE(fs::exists(dir / "run/summary.json"));
+
+    // Thirty rows per simulated second, from the first step on.
+    std::ifstream csv(dir / "run/telemetry.csv");
+    std::string header, line;
+    std::getline(csv, header);
+    EXPECT_EQ(header.rfind("time_s,distance_m,x_m,y_m,z_m,speed_kmh,rpm,gear,throttle,brake,steering,lap,", 0), 0u);
+    EXPECT_TRUE(contains(header, ",tyre_outer_rr_c")) << header;
+    int rows = 0;
+    while (std::getline(csv, line)) ++rows;
+    EXPECT_EQ(rows, 15 * 30 + 1);
 }
 
 TEST(Vqsim, SecondRunReusesTheRunDirectory)
