@@ -26,6 +26,7 @@ int runProbeCommand(int argc, const char* const* argv);
 // The straight-line scenarios (scenario_command.cpp).
 int runAccelCommand(int argc, const char* const* argv);
 int runBrakeCommand(int argc, const char* const* argv);
+int runSkidpadCommand(int argc, const char* const* argv);
 
 // The tyre rig (in tyre_command.cpp).
 int runTyreCommand(int argc, const char* const* argv);

@@ -50,6 +50,8 @@ bool DriveSession::start()
     std::string error;
     if (settings_.track == kStripTrack) {
         track_.makeStrip(3000.0f, 60.0f);
+    } else if (settings_.track == kSkidpadTrack) {
+        track_.makeCircle(40.0f);
     } else {
         const std::string trackFile = paths_.dataDir + "/tracks/" + settings_.track + "/track.txt";
         if (!track_.load(trackFile, error)) {

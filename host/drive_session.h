@@ -29,6 +29,8 @@ class REngine;
 
 // The built-in flat test strip: two 3 km straights joined by 60 m half circles.
 inline constexpr const char* kStripTrack = "strip";
+// The built-in flat 40 m radius circle for steady cornering.
+inline constexpr const char* kSkidpadTrack = "skidpad";
 
 struct DriveSettings {
     float dt = 0.003f;           // s; whole milliseconds keep the car's clocks exact

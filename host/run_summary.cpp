@@ -37,6 +37,7 @@ std::string RunSummary::toJson() const
     out << "  \"top_speed_kmh\": " << number(topSpeedKmh) << ",\n";
     out << "  \"zero_to_100_s\": " << number(zeroTo100S) << ",\n";
     out << "  \"brake_100_0_m\": " << number(brake100To0M) << ",\n";
+    if (skidpadG) out << "  \"skidpad_g\": " << number(skidpadG) << ",\n";
     out << "  \"sim_seconds\": " << number(simSeconds) << ",\n";
     out << "  \"wall_seconds\": " << number(wallSeconds) << ",\n";
     out << "  \"real_time_factor\": " << number(realTimeFactor) << ",\n";
@@ -62,6 +63,7 @@ void RunSummary::print() const
     std::printf("  top speed        %.1f km/h\n", topSpeedKmh);
     if (zeroTo100S) std::printf("  0-100 km/h       %.2f s\n", *zeroTo100S);
     if (brake100To0M) std::printf("  100-0 km/h       %.1f m\n", *brake100To0M);
+    if (skidpadG) std::printf("  skidpad          %.2f g\n", *skidpadG);
     std::printf("  simulated        %.1f s\n", simSeconds);
     std::printf("  wall time        %.2f s (%.0fx real time)\n", wallSeconds, realTimeFactor);
     std::printf("  longest off-road %.2f s\n", maxOffroadSeconds);

@@ -13,6 +13,7 @@ struct RunSummary {
     double topSpeedKmh = 0;
     std::optional<double> zeroTo100S;
     std::optional<double> brake100To0M;
+    std::optional<double> skidpadG;  // only the skidpad scenario measures it
     double simSeconds = 0;
     double wallSeconds = 0;
     double realTimeFactor = 0;

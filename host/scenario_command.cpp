@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr float kSkidpadRadius = 40.0f;  // m
+
 // A scenario that has not reached its figures by then never will.
 constexpr float kScenarioLimit = 90.0f;  // s
 
@@ -24,7 +26,7 @@ void printScenarioUsage(const char* name, const char* what)
 // Parses the options, enters the run directory and starts a session on the
 // strip; returns the exit code to give up with, or -1 to go on.
 int startScenario(const char* name, const char* what, int argc, const char* const* argv, DriveOptions& o,
-                  std::unique_ptr<DriveSession>& session)
+                  std::unique_ptr<DriveSession>& session, const char* track = kStripTrack)
 {
     std::string error;
     if (!parseDriveOptions(argc, argv, o, true, error)) return commandLineError(name, error);
@@ -33,7 +35,7 @@ int startScenario(const char* name, const char* what, int argc, const char* cons
         return 0;
     }
     if (!o.summaryPath.empty()) o.summaryPath = std::filesystem::absolute(o.summaryPath).string();
-    o.session.track = kStripTrack;
+    o.session.track = track;
     CarRunPaths paths;
     if (!enterCarRun(o.car, paths)) return 1;
     session = std::make_unique<DriveSession>(o.car, paths, o.session);
@@ -110,5 +112,24 @@ int runBrakeCommand(int argc, const char* const* argv)
     } else {
         std::printf("  100-0 km/h       not completed\n");
     }
+    return finishScenario(*session, summary, o);
+}
+
+int runSkidpadCommand(int argc, const char* const* argv)
+{
+    DriveOptions o;
+    std::unique_ptr<DriveSession> session;
+    const int early = startScenario("skidpad",
+                                    "Steady cornering on a flat 40 m radius circle, the speed rising slowly until\n"
+                                    "the car can no longer hold the line: the lateral acceleration it held.",
+                                    argc, argv, o, session, kSkidpadTrack);
+    if (early >= 0) return early;
+    SkidpadDriver driver(session->track(), kSkidpadRadius);
+    std::printf("vqsim: steady cornering on a %.0f m circle\n", kSkidpadRadius);
+    session->run(driver, [&](const CarState& state) { return driver.finished() || state.time >= 240.0f; });
+    RunSummary summary = session->summary();
+    std::printf("skidpad:\n  held %.1f km/h on the %.0f m circle: %.2f g\n", driver.heldSpeed * 3.6f,
+                kSkidpadRadius, driver.lateralG());
+    summary.skidpadG = driver.lateralG();
     return finishScenario(*session, summary, o);
 }

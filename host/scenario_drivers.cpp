@@ -80,3 +80,47 @@ void BrakeDriver::drive(const CarState& car, float, DriverInputs& inputs)
         stopTime = car.time - *brakeStartTime;
     }
 }
+
+SkidpadDriver::SkidpadDriver(const Track& track, float radius, LaunchSettings settings)
+    : track_(track), radius_(radius), settings_(settings)
+{
+}
+
+float SkidpadDriver::lateralG() const { return heldSpeed * heldSpeed / (radius_ * 9.8f); }
+
+void SkidpadDriver::drive(const CarState& car, float dt, DriverInputs& inputs)
+{
+    inputs = DriverInputs{};
+    if (car.time < settings_.startDelay) return;
+    const Track::Placement p = track_.place(car.position.x, car.position.z);
+
+    // Pure pursuit of a point a little ahead on the circle.
+    const float lookAhead = 6.0f + 0.3f * car.speed;
+    const Vector3 d = track_.centreAt(p.s + lookAhead) - car.position;
+    const float x = dot(d, car.left), z = dot(d, car.forward);
+    const float curvature = 2.0f * x / std::max(1.0f, x * x + z * z);
+    const float wheelAngleDeg = std::atan(2.695f * curvature) * 57.29578f;
+    inputs.steering = std::clamp(-wheelAngleDeg / 11.54f, -1.0f, 1.0f);
+
+    // The speed creeps up by 0.15 m/s each second; the line is lost once the
+    // car runs wide by two metres.
+    const bool onLine = std::fabs(p.lateral) < 0.5f;
+    if (onLine && onLineSince_ < 0) onLineSince_ = car.time;
+    if (!onLine) onLineSince_ = -1.0f;
+    if (onLine && car.time - onLineSince_ > 3.0f) heldSpeed = std::max(heldSpeed, car.speed);
+    if (std::fabs(p.lateral) > 2.0f && car.speed > 10.0f) lostLine_ = true;
+    targetSpeed_ += 0.15f * dt;
+    const float error = targetSpeed_ - car.speed;
+    inputs.throttle = std::clamp(0.25f + 0.5f * error, 0.0f, 1.0f);
+
+    const int gear = gearNumber(car.gear);
+    if (car.time - lastShift_ > 0.6f) {
+        if (gear == 0 || (car.rpm > 6500 && gear < settings_.topGear)) {
+            inputs.shiftUp = true;
+            lastShift_ = car.time;
+        } else if (gear > 1 && car.rpm < 2500) {
+            inputs.shiftDown = true;
+            lastShift_ = car.time;
+        }
+    }
+}

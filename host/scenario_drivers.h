@@ -55,3 +55,25 @@ public:
     std::optional<float> stopDistance;  // m from brakeStart to rest
     std::optional<float> stopTime;      // s from brakeStart to rest
 };
+
+// Steady cornering on a circle: holds the line by pure pursuit while the
+// speed creeps up; the highest speed held within half a metre of the line
+// for the last few seconds gives the lateral acceleration.
+class SkidpadDriver : public Driver {
+public:
+    SkidpadDriver(const Track& track, float radius, LaunchSettings settings = {});
+    void drive(const CarState& car, float dt, DriverInputs& inputs) override;
+
+    float heldSpeed = 0;  // m/s, the best speed held steadily
+    float lateralG() const;
+    bool finished() const { return lostLine_; }
+
+private:
+    const Track& track_;
+    float radius_;
+    LaunchSettings settings_;
+    float lastShift_ = -1e9f;
+    float targetSpeed_ = 8.0f;
+    float onLineSince_ = -1.0f;
+    bool lostLine_ = false;
+};

@@ -130,6 +130,23 @@ void Track::makeStrip(float straight, float radius)
     finishPoints("strip", error);
 }
 
+void Track::makeCircle(float radius)
+{
+    constexpr float kPi = 3.14159265f;
+    points_.clear();
+    name_ = "skidpad";
+    // Starts at the origin heading +z and turns left, towards +x, about (radius, 0, 0).
+    const int n = static_cast<int>(2 * kPi * radius / 1.0f);
+    for (int i = 0; i < n; ++i) {
+        const float a = 2 * kPi * i / n;
+        points_.push_back({radius - radius * std::cos(a), 0, radius * std::sin(a)});
+    }
+    finishAt_ = 0.25f * 2 * kPi * radius;
+    intermediateAt_ = 0.75f * 2 * kPi * radius;
+    std::string error;
+    finishPoints("skidpad", error);
+}
+
 void Track::buildIndex()
 {
     float minX = std::numeric_limits<float>::max(), minZ = minX;

@@ -27,6 +27,9 @@ public:
     // joined by half circles of `radius` metres, the finish line 50 m into the
     // first straight and the intermediate line on the way back.
     void makeStrip(float straight, float radius);
+    // A flat circle of the given radius, driven anticlockwise seen from above
+    // (turning left), for steady-state cornering.
+    void makeCircle(float radius);
 
     // ITrack
     void unusedSlot0() override {}

@@ -2,6 +2,7 @@
 // unload it; and clear words when something is wrong.
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -96,6 +97,43 @@ TEST(Vqsim, DriveMovesTheCarAndWritesItsSummary)
     int rows = 0;
     while (std::getline(csv, line)) ++rows;
     EXPECT_EQ(rows, 15 * 30 + 1);
+}
+
+// The number after "key": in a summary file, or NaN when it is missing or null.
+double summaryValue(const fs::path& file, const std::string& key)
+{
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string s = text.str();
+    const size_t at = s.find("\"" + key + "\": ");
+    if (at == std::string::npos) return std::nan("");
+    const std::string value = s.substr(at + key.size() + 4);
+    return value.rfind("null", 0) == 0 ? std::nan("") : std::stod(value);
+}
+
+TEST(Vqsim, ScenariosMeasureFiguresOfASportsCar)
+{
+    TempDir dir;
+    const std::string common = " --quiet --run-dir " + (dir / "run").string() + " --data " SOLVI_DATA_DIR;
+    const struct {
+        const char* command;
+        const char* key;
+        double low, high;
+    } scenarios[] = {
+        {"accel", "zero_to_100_s", 3.0, 6.0},      // 1250 kg, 750 N m, rear-driven
+        {"brake", "brake_100_0_m", 30.0, 45.0},    // road tyres, no ABS
+        {"skidpad", "skidpad_g", 0.9, 1.2},        // steady cornering on road tyres
+    };
+    for (const auto& s : scenarios) {
+        const fs::path summary = dir / (std::string(s.command) + ".json");
+        const Result r = runVqsim(std::string(s.command) + common + " --summary " + summary.string());
+        ASSERT_EQ(r.exitCode, 0) << r.output;
+        const double value = summaryValue(summary, s.key);
+        EXPECT_GE(value, s.low) << s.command << "\n" << r.output;
+        EXPECT_LE(value, s.high) << s.command << "\n" << r.output;
+    }
+    EXPECT_EQ(runVqsim("accel --laps 2" + common).exitCode, 2);  // a scenario has its own end
 }
 
 TEST(Vqsim, SecondRunReusesTheRunDirectory)
