@@ -11,6 +11,7 @@
 #include "host/commands.h"
 #include "host/drive_options.h"
 #include "host/drive_session.h"
+#include "host/run_outputs.h"
 #include "host/script_driver.h"
 
 namespace {
@@ -83,17 +84,5 @@ int runDriveCommand(int argc, const char* const* argv)
         std::printf("vqsim: stopped after %.0f s with %zu of %u laps\n", session.time(),
                     session.host().lapTimesMs.size(), o.laps);
 
-    const RunSummary summary = session.summary();
-    summary.print();
-    const bool unloaded = session.finish();
-    const std::string runSummary = session.runDir() + "/summary.json";
-    if (summary.write(runSummary)) std::printf("vqsim: wrote %s\n", runSummary.c_str());
-    if (!o.summaryPath.empty()) {
-        if (!summary.write(o.summaryPath)) {
-            std::fprintf(stderr, "vqsim: cannot write the summary %s\n", o.summaryPath.c_str());
-            return 1;
-        }
-        std::printf("vqsim: wrote %s\n", o.summaryPath.c_str());
-    }
-    return unloaded ? 0 : 1;
+    return finishRun(session, session.summary(), o);
 }

@@ -27,6 +27,8 @@ bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool 
             o.session.dt = static_cast<float>(number);
         } else if (arg == "--track") {
             ok = args.value(o.session.track);
+        } else if (arg == "--plots") {
+            o.plots = true;
         } else if (arg == "--profile") {
             o.session.profile = true;
         } else if (arg == "--quiet") {
@@ -49,6 +51,7 @@ void printDriveOptionHelp()
 {
     std::printf("  --summary FILE   write the summary as JSON to FILE\n"
                 "  --dt S           physics step in seconds (default 0.003; whole milliseconds)\n"
+                "  --plots          PNG plots of speed and rpm over distance and of the driven line\n"
                 "  --profile        time the car's sections and print them at the end\n"
                 "  --progress S     a progress line every S simulated seconds (default 10)\n"
                 "  --quiet          no progress lines\n");

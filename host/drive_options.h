@@ -14,6 +14,7 @@ struct DriveOptions {
     double seconds = 0;
     std::string script;  // empty: the autopilot
     std::string summaryPath;
+    bool plots = false;  // PNG plots from the run's telemetry
 };
 
 // Fills `o` from argv[1..]; a scenario refuses the options that only a free

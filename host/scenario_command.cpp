@@ -8,6 +8,7 @@
 #include "host/commands.h"
 #include "host/drive_options.h"
 #include "host/drive_session.h"
+#include "host/run_outputs.h"
 #include "host/scenario_drivers.h"
 
 namespace {
@@ -43,22 +44,6 @@ int startScenario(const char* name, const char* what, int argc, const char* cons
     return -1;
 }
 
-int finishScenario(DriveSession& session, RunSummary& summary, const DriveOptions& o)
-{
-    summary.print();
-    const bool unloaded = session.finish();
-    const std::string runSummary = session.runDir() + "/summary.json";
-    if (summary.write(runSummary)) std::printf("vqsim: wrote %s\n", runSummary.c_str());
-    if (!o.summaryPath.empty()) {
-        if (!summary.write(o.summaryPath)) {
-            std::fprintf(stderr, "vqsim: cannot write the summary %s\n", o.summaryPath.c_str());
-            return 1;
-        }
-        std::printf("vqsim: wrote %s\n", o.summaryPath.c_str());
-    }
-    return unloaded ? 0 : 1;
-}
-
 }  // namespace
 
 int runAccelCommand(int argc, const char* const* argv)
@@ -88,7 +73,7 @@ int runAccelCommand(int argc, const char* const* argv)
         std::printf("  %-16s %.2f s at %.1f km/h\n", "quarter mile", *driver.quarterMile, driver.quarterMileSpeed);
     RunSummary summary = session->summary();
     if (summary.zeroTo100S) std::printf("  car's sprint clock (2-100 km/h): %.2f s\n", *summary.zeroTo100S);
-    return finishScenario(*session, summary, o);
+    return finishRun(*session, summary, o);
 }
 
 int runBrakeCommand(int argc, const char* const* argv)
@@ -112,7 +97,7 @@ int runBrakeCommand(int argc, const char* const* argv)
     } else {
         std::printf("  100-0 km/h       not completed\n");
     }
-    return finishScenario(*session, summary, o);
+    return finishRun(*session, summary, o);
 }
 
 int runSkidpadCommand(int argc, const char* const* argv)
@@ -131,5 +116,5 @@ int runSkidpadCommand(int argc, const char* const* argv)
     std::printf("skidpad:\n  held %.1f km/h on the %.0f m circle: %.2f g\n", driver.heldSpeed * 3.6f,
                 kSkidpadRadius, driver.lateralG());
     summary.skidpadG = driver.lateralG();
-    return finishScenario(*session, summary, o);
+    return finishRun(*session, summary, o);
 }

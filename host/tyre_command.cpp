@@ -13,6 +13,7 @@
 #include "chassis/tyre.h"
 #include "host/arg_reader.h"
 #include "host/commands.h"
+#include "host/gnuplot.h"
 #include "host/tyre_sweep.h"
 
 namespace {
@@ -100,29 +101,6 @@ void printParameters(const CTyre& t)
                 t.OPTIMALLOAD, t.XPEAK, t.alignB, t.alignC, t.alignD, t.alignE);
 }
 
-bool gnuplotAvailable() { return std::system("command -v gnuplot >/dev/null 2>&1") == 0; }
-
-// pngcairo draws smoother curves; the plain png terminal is the fallback.
-std::string pngTerminal()
-{
-    std::string terminals;
-    if (FILE* pipe = popen("gnuplot -e 'set terminal' 2>&1", "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) terminals.append(buffer, n);
-        pclose(pipe);
-    }
-    return terminals.find("pngcairo") != std::string::npos ? "pngcairo" : "png";
-}
-
-// gnuplot strings are single-quoted; a quote inside is doubled.
-std::string quoted(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
-    return out + "'";
-}
-
 bool plotPng(const std::string& path, const std::string& title, const std::vector<TyreSample>& lateral,
              const std::vector<TyreSample>& longitudinal, std::string& error)
 {
@@ -132,13 +110,13 @@ bool plotPng(const std::string& path, const std::string& title, const std::vecto
         return false;
     }
     std::fprintf(gp, "set terminal %s size 1000,1100\n", pngTerminal().c_str());
-    std::fprintf(gp, "set output %s\n", quoted(path).c_str());
+    std::fprintf(gp, "set output %s\n", gnuplotQuoted(path).c_str());
     std::fprintf(gp, "$lat << EOD\n");
     for (const TyreSample& s : lateral) std::fprintf(gp, "%.9g %.9g %.9g\n", s.slipAngle, s.fy, s.mz);
     std::fprintf(gp, "EOD\n$lon << EOD\n");
     for (const TyreSample& s : longitudinal) std::fprintf(gp, "%.9g %.9g\n", s.slipRatio, s.fx);
     std::fprintf(gp, "EOD\n");
-    std::fprintf(gp, "set multiplot layout 3,1 title %s noenhanced\n", quoted(title).c_str());
+    std::fprintf(gp, "set multiplot layout 3,1 title %s noenhanced\n", gnuplotQuoted(title).c_str());
     std::fprintf(gp, "set grid\nset key top right\nset xzeroaxis lt -1\nset yzeroaxis lt -1\nset xrange [-90:90]\nset xtics 15\n");
     std::fprintf(gp, "set xlabel 'slip angle (deg), slip ratio 0'\nset ylabel 'lateral force Fy (N)'\n");
     std::fprintf(gp, "plot $lat using 1:2 with lines lw 2 title 'Fy'\n");

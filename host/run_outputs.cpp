@@ -1,0 +1,36 @@
+#include "host/run_outputs.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/run_plots.h"
+
+int finishRun(DriveSession& session, const RunSummary& summary, const DriveOptions& options)
+{
+    summary.print();
+    const bool unloaded = session.finish();
+    int status = unloaded ? 0 : 1;
+
+    std::vector<std::string> targets{session.runDir() + "/summary.json"};
+    if (!options.summaryPath.empty()) targets.push_back(options.summaryPath);
+    for (const std::string& path : targets) {
+        if (summary.write(path)) {
+            std::printf("vqsim: wrote %s\n", path.c_str());
+        } else {
+            std::fprintf(stderr, "vqsim: cannot write the summary %s\n", path.c_str());
+            status = 1;
+        }
+    }
+    if (options.plots) {
+        std::vector<std::string> written;
+        std::string error;
+        const bool ok = writeRunPlots(session.telemetry().path(), session.runDir(), written, error);
+        for (const std::string& png : written) std::printf("vqsim: wrote %s\n", png.c_str());
+        if (!ok) {
+            std::fprintf(stderr, "vqsim: %s\n", error.c_str());
+            status = 1;
+        }
+    }
+    return status;
+}

@@ -1,0 +1,12 @@
+#pragma once
+// How every driving command ends: the summary printed, the car unloaded (its
+// destructors write the car's files), then the run's own files written and
+// listed: the summary JSON in the run directory (and where --summary asks),
+// and with --plots the PNG plots of the telemetry.
+
+#include "host/drive_options.h"
+#include "host/drive_session.h"
+#include "host/run_summary.h"
+
+// Returns the process exit code.
+int finishRun(DriveSession& session, const RunSummary& summary, const DriveOptions& options);
