@@ -136,6 +136,22 @@ TEST(Vqsim, ScenariosMeasureFiguresOfASportsCar)
     EXPECT_EQ(runVqsim("accel --laps 2" + common).exitCode, 2);  // a scenario has its own end
 }
 
+TEST(Vqsim, PlotsAreWrittenAsPngIntoTheRunDirectory)
+{
+    if (std::system("command -v gnuplot >/dev/null 2>&1") != 0) GTEST_SKIP() << "gnuplot is not installed";
+    TempDir dir;
+    const Result r = runVqsim("drive --seconds 6 --quiet --plots --run-dir " + (dir / "run").string() +
+                              " --data " SOLVI_DATA_DIR);
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    for (const char* png : {"speed_rpm.png", "line.png"}) {
+        std::ifstream in(dir / "run" / png, std::ios::binary);
+        char magic[8] = {};
+        in.read(magic, sizeof magic);
+        EXPECT_EQ(std::string(magic + 1, 3), "PNG") << png;
+        EXPECT_TRUE(contains(r.output, std::string("wrote ") + (dir / "run" / png).string())) << r.output;
+    }
+}
+
 TEST(Vqsim, SecondRunReusesTheRunDirectory)
 {
     TempDir dir;
