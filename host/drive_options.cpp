@@ -1,6 +1,7 @@
 #include "host/drive_options.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "host/arg_reader.h"
 
@@ -27,6 +28,9 @@ bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool 
             o.session.dt = static_cast<float>(number);
         } else if (arg == "--track") {
             ok = args.value(o.session.track);
+        } else if (arg == "--sound") {
+            ok = args.value(o.session.soundPath);
+            if (ok) o.session.soundPath = std::filesystem::absolute(o.session.soundPath).string();
         } else if (arg == "--plots") {
             o.plots = true;
         } else if (arg == "--profile") {
@@ -51,6 +55,7 @@ void printDriveOptionHelp()
 {
     std::printf("  --summary FILE   write the summary as JSON to FILE\n"
                 "  --dt S           physics step in seconds (default 0.003; whole milliseconds)\n"
+                "  --sound FILE     render the run's sound (engine, road, hits) into a WAV file\n"
                 "  --plots          PNG plots of speed and rpm over distance and of the driven line\n"
                 "  --profile        time the car's sections and print them at the end\n"
                 "  --progress S     a progress line every S simulated seconds (default 10)\n"

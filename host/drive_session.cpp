@@ -82,6 +82,13 @@ bool DriveSession::start()
     car_->setProfiler(settings_.profile ? &profiler_ : nullptr);
     car_->reset(startPosition(), startDirection());
     nextProgress_ = settings_.progressEvery;
+    if (!settings_.soundPath.empty()) {
+        if (!sound_.start(*car_, settings_.soundPath, error)) {
+            std::fprintf(stderr, "vqsim: %s\n", error.c_str());
+            return false;
+        }
+        std::printf("vqsim: rendering the sound into %s\n", settings_.soundPath.c_str());
+    }
     if (!telemetry_.open(paths_.runDir + "/telemetry.csv"))
         std::fprintf(stderr, "vqsim: cannot write %s/telemetry.csv; the run goes on without it\n",
                      paths_.runDir.c_str());
@@ -143,6 +150,7 @@ void DriveSession::run(Driver& driver, const std::function<bool(const CarState&)
         state = readCarState(*car_, time_);
         distance_ += static_cast<double>(state.speed) * dt;
         telemetry_.sample(*car_, state, controls_.inputs, steps_ * static_cast<double>(dt), distance_);
+        sound_.step(*car_, steps_ * static_cast<double>(dt));
         account(state);
     }
     const auto wall = std::chrono::steady_clock::now() - wallStart;
@@ -172,8 +180,13 @@ bool DriveSession::finish()
 {
     if (!world_ && !library_.car()) return true;
     car_ = nullptr;
-    // Frames and other objects made by plug-in code carry its code: they go
-    // before the plug-in does.
+    // Frames, sound buffers and other objects made by plug-in code carry its
+    // code: they go before the plug-in does.
+    if (sound_.active()) {
+        const double seconds = sound_.finish();
+        sound_.release();
+        std::printf("vqsim: wrote %s (%.1f s of sound)\n", settings_.soundPath.c_str(), seconds);
+    }
     engine_.reset();
     bool unloaded = true;
     if (library_.car()) {

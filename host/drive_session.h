@@ -19,6 +19,7 @@
 #include "host/host_car.h"
 #include "host/plugin_library.h"
 #include "host/profiler.h"
+#include "host/run_sound.h"
 #include "host/run_summary.h"
 #include "host/sim_host.h"
 #include "host/telemetry_csv.h"
@@ -37,6 +38,7 @@ struct DriveSettings {
     std::string track = "valley";  // a folder under data/tracks, or kStripTrack
     bool profile = false;        // time the car's sections
     float progressEvery = 10.0f; // simulated seconds between progress lines; 0 = none
+    std::string soundPath;       // a WAV file to render the run's sound into; empty = silent
 };
 
 class DriveSession {
@@ -88,6 +90,7 @@ private:
     ICar* car_ = nullptr;
     std::unique_ptr<HostCarEntry> selfEntry_;
     TelemetryCsv telemetry_;
+    RunSound sound_;
     double distance_ = 0;  // metres driven, from the speed of each step
 
     float time_ = 0;

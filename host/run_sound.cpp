@@ -1,0 +1,77 @@
+#include "host/run_sound.h"
+
+#include "car/icar.h"
+#include "sound/sound_buffer.h"
+#include "sound/sound_channel.h"
+
+namespace {
+constexpr int kRoadChannel = 7;  // the host keeps its road noise here; the car modulates it
+constexpr float kListenerBehind = 6.0f, kListenerAbove = 1.5f;  // m
+}  // namespace
+
+RunSound::~RunSound() { release(); }
+
+bool RunSound::start(ICar& car, const std::string& wavPath, std::string& error)
+{
+    mixer_ = std::make_unique<ROpenALMixer>(ROpenALMixer::Output::Loopback);
+    if (!mixer_->isOpen() || !mixer_->isLoopback()) {
+        error = "cannot open OpenAL Soft's loopback device to render the sound";
+        mixer_.reset();
+        return false;
+    }
+    if (!wav_.open(wavPath, 2, kSampleRate)) {
+        error = "cannot write the sound file " + wavPath;
+        mixer_.reset();
+        return false;
+    }
+    path_ = wavPath;
+    system_ = std::make_unique<RSoundSystem>(mixer_.get(), kChannels);
+    car.initSounds(system_.get());
+    // The road noise is the host's: attached before the car's first update.
+    if (RSoundBuffer* road = system_->createBuffer("sfx/road.wav")) {
+        road->setDistance(1000.0f, 1.0f);
+        if (RSoundChannel* channel = system_->channel(kRoadChannel)) {
+            channel->attach(road);
+            channel->play(-1);
+        }
+    }
+    return true;
+}
+
+void RunSound::step(ICar& car, double time)
+{
+    if (!mixer_) return;
+    while (time + 1e-9 >= updates_ / kUpdatesPerSecond) {
+        car.updateEngineSound(0.0f, 0.0f);  // heard from outside the car
+        const Matrix4* pose = car.getMatrix();
+        const Vector3 forward = pose->zAxis(), up = pose->yAxis();
+        const Vector3 at = pose->getPosition() - forward * kListenerBehind + up * kListenerAbove;
+        Vector3 velocity;
+        car.getVelocity(velocity);
+        const float position[3] = {at.x, at.y, at.z};
+        const float v[3] = {velocity.x, velocity.y, velocity.z};
+        const float f[3] = {forward.x, forward.y, forward.z};
+        const float u[3] = {up.x, up.y, up.z};
+        mixer_->setListener(position, v, f, u);
+        // Whole frames per slice, kept in step with the simulated clock.
+        ++updates_;
+        const long target = static_cast<long>(updates_ * kSampleRate / kUpdatesPerSecond);
+        const int32_t frames = static_cast<int32_t>(target - framesWritten_);
+        mixer_->render(slice_, frames);
+        wav_.write(slice_.data(), slice_.size());
+        framesWritten_ = target;
+    }
+}
+
+double RunSound::finish()
+{
+    if (wav_.isOpen()) wav_.close();
+    return static_cast<double>(framesWritten_) / kSampleRate;
+}
+
+void RunSound::release()
+{
+    finish();
+    system_.reset();
+    mixer_.reset();
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The sound of a headless run: the car's sounds and the host's road noise
+// mixed by OpenAL Soft's loopback device and written, 1/30 s at a time, into
+// a 16-bit stereo WAV file. The listener rides a few metres behind the car,
+// like a chase camera.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sound/openal_mixer.h"
+#include "sound/sound_system.h"
+#include "sound/wav_writer.h"
+
+class ICar;
+
+class RunSound {
+public:
+    static constexpr double kUpdatesPerSecond = 30.0;
+    static constexpr int32_t kSampleRate = 44100;
+    static constexpr int32_t kChannels = 8;  // the car's and the host's mixer channels
+
+    RunSound() = default;
+    RunSound(const RunSound&) = delete;
+    RunSound& operator=(const RunSound&) = delete;
+    ~RunSound();
+
+    // Opens the mixer and the file, hands the car its sound system and puts
+    // the road noise on its channel. False with a reason on failure.
+    bool start(ICar& car, const std::string& wavPath, std::string& error);
+    // Called after every physics step: at each 1/30 s of simulated time the
+    // car updates its sounds and that slice of the mix is written.
+    void step(ICar& car, double time);
+    // Finishes the file; returns the seconds of sound written.
+    double finish();
+    // Frees the mixer's waves; must run before the plug-in that made the
+    // car's buffers is unloaded.
+    void release();
+
+    bool active() const { return mixer_ != nullptr; }
+    const std::string& path() const { return path_; }
+
+private:
+    std::unique_ptr<ROpenALMixer> mixer_;
+    std::unique_ptr<RSoundSystem> system_;
+    RWavWriter wav_;
+    std::string path_;
+    long updates_ = 0;
+    long framesWritten_ = 0;
+    std::vector<int16_t> slice_;
+};
