@@ -1,6 +1,7 @@
 #pragma once
 // A car object of the host's car list: the car collides with them and records
-// their state into its replay. Positions in the table are fixed.
+// their state into its replay; and a ghost car the host makes for replay
+// display. Positions in the table are fixed.
 
 #include <cstdint>
 #include <vector>
@@ -13,10 +14,16 @@ inline constexpr int kHostCarStateBytes = 192;
 
 class IHostCar {
 public:
-    virtual void unusedSlot0() = 0;
+    // A ghost car deletes itself: the replay that asked for it owns it and
+    // calls this instead of a destructor. The entries of the host's car list
+    // belong to the host and ignore it.
+    virtual void release() = 0;
     virtual void restoreState(const uint8_t* record) = 0;  // kHostCarStateBytes bytes
     virtual void fillState(uint8_t* record) = 0;           // kHostCarStateBytes bytes
-    virtual void unusedSlot3() = 0;
+    // A ghost car takes a recorded place: x and z of its position (m, world)
+    // and two display values, valueA in 0...6 and valueB in 0...1 (the car's
+    // replay records the height in m and the heading in turns).
+    virtual void placeGhost(float x, float z, float valueA, float valueB) = 0;
     virtual void unusedSlot4() = 0;
     virtual void unusedSlot5() = 0;
     virtual void unusedSlot6() = 0;

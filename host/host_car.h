@@ -12,12 +12,12 @@ class HostCarEntry : public IHostCar {
 public:
     HostCarEntry(ICar* car, bool isSelf) : car_(car), self_(isSelf) {}
 
-    void unusedSlot0() override {}
+    void release() override {}  // a list entry is the host's, never the car's to delete
     // The state record holds the car's pose matrix; restoring it is a matter
     // for replay display, which moves ghost cars, not this one.
     void restoreState(const uint8_t* record) override;
     void fillState(uint8_t* record) override;
-    void unusedSlot3() override {}
+    void placeGhost(float, float, float, float) override {}  // entries are live cars, not ghosts
     void unusedSlot4() override {}
     void unusedSlot5() override {}
     void unusedSlot6() override {}

@@ -132,8 +132,10 @@ TEST(InterfaceSlots, ShiftListenerIsOnePointerWithItsTwoNotifications)
 
 TEST(InterfaceSlots, HostCarOperationsSitAtTheirPositions)
 {
+    EXPECT_SLOT(IHostCar, release, 0);  // a ghost car's deletion, in place of a destructor
     EXPECT_SLOT(IHostCar, restoreState, 1);
     EXPECT_SLOT(IHostCar, fillState, 2);
+    EXPECT_SLOT(IHostCar, placeGhost, 3);
     EXPECT_SLOT(IHostCar, getPosition, 17);
     EXPECT_SLOT(IHostCar, isExcludedA, 18);
     EXPECT_SLOT(IHostCar, isExcludedB, 19);
