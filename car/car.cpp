@@ -13,6 +13,7 @@
 #include "chassis/aero_device.h"
 #include "chassis/anti_roll_bar.h"
 #include "chassis/suspension.h"
+#include "chassis/wishbone_suspension.h"
 #include "graphics/engine.h"
 #include "powertrain/shift_listener.h"
 
@@ -29,6 +30,20 @@ constexpr int kParkedSteps = 400;
 int wallTestCounter = 0;       // the wall test runs every tenth step
 float scrapeTimer = 0;         // s since the last scrape sound
 int previousWholeKmh = 0;      // the sprint clock's crossing detector
+
+// The replay's clocks: a frame every 0.033 s, which with dt = 0.003
+// is every 11 steps, and lap times in a frame every 10 s or on a new lap.
+constexpr float kReplayFramePeriod = 0.033f;  // s
+constexpr float kReplayLapTimePeriod = 10.0f; // s
+float replayFrameTimer = 0;       // s since the last frame
+float replayLapTimeTimer = 0;     // s since the last frame with lap times
+uint32_t replayLapTimeLapCount = 0;  // the lap count at the last frame with lap times
+
+// Telemetry: samples are taken while the car's counter is above
+// this threshold, and LAP_POS is the distance since the lap number changed.
+float telemetryThreshold = 0.0f;
+uint32_t telemetryLapNumber = 0;
+float telemetryLapDistance = 0;   // m
 
 class ProfileSection {
 public:
@@ -52,6 +67,57 @@ Vector3 toBody(const Matrix4& pose, const Vector3& world)
 }
 
 uint64_t nowMs(REngine* system) { return system ? system->system.getTimeMs() : 0; }
+
+// The integer part of v as a byte, 0 below (and for NaN), 255 above.
+uint8_t byteOf(float v)
+{
+    if (!(v > 0.0f)) return 0;
+    if (v >= 255.0f) return 255;
+    return static_cast<uint8_t>(v);
+}
+
+constexpr float kTwoPi = 6.2831855f;
+
+// An angle about the axle as a fraction of a turn · 256.
+uint8_t turnByte(float radians)
+{
+    float a = std::fmod(radians, kTwoPi);
+    if (a < 0) a += kTwoPi;
+    return byteOf(a / kTwoPi * 256.0f);
+}
+
+// A pose from a position and forward and up axes, rows as setOrientation
+// makes them.
+Matrix4 poseFrom(const Vector3& position, const Vector3& forward, const Vector3& up)
+{
+    const Vector3 side = cross(up, forward).normalised();
+    const Vector3 upright = cross(forward, side).normalised();
+    Matrix4 m;
+    const Vector3 rows[4] = {side, upright, forward, position};
+    for (int r = 0; r < 4; ++r) {
+        m.at(r, 0) = rows[r].x;
+        m.at(r, 1) = rows[r].y;
+        m.at(r, 2) = rows[r].z;
+    }
+    return m;
+}
+
+// Frames from a replay file are not trusted to hold sane numbers; the track
+// is only asked about points it can place.
+bool isPlaceable(const Vector3& p)
+{
+    constexpr float kFar = 1.0e6f;  // m
+    return std::fabs(p.x) < kFar && std::fabs(p.y) < kFar && std::fabs(p.z) < kFar;
+}
+
+// Spring-axis speed of a unit, where the unit keeps one.
+float travelSpeed(const CSuspension* unit)
+{
+    const auto* wishbone = dynamic_cast<const CWishboneSuspension*>(unit);
+    return wishbone ? wishbone->damperSpeed : 0.0f;
+}
+
+const char* const kWheelSuffix[4] = {"lf", "rf", "lr", "rr"};
 }  // namespace
 
 CCar::CCar()
@@ -61,8 +127,15 @@ CCar::CCar()
 
 CCar::~CCar()
 {
-    // The replay is saved here once the replay exists; so far only the
-    // geometry marks a car that was set up.
+    // Only a car that init set up has collision geometry and saves its replay.
+    if (carBox) {
+        replay.texts[0] = driverName;
+        replay.texts[1] = shortName;
+        replay.texts[2] = textA;
+        replay.texts[3] = textB;
+        replay.texts[4] = textC;
+        replay.save("replay/cr");
+    }
     for (CAeroDevice* device : aeroDevices) delete device;
     aeroDevices.clear();
     if (carBox) dGeomDestroy(carBox);
@@ -178,7 +251,14 @@ void CCar::init(REngine* graphics, CPhysicsWorld* physicsWorld, ITrack* hostTrac
     }
 }
 
-void CCar::setupTelemetry() {}
+// The channels, in their fixed order.
+void CCar::setupTelemetry()
+{
+    for (const char* name : {"LAP_BEACON", "LAP_POS", "EN_INPUT", "EN_RPMS", "GEAR", "CLUTCH", "G_LAT", "G_LON"})
+        telemetry.addChannel(name);
+    for (const char* prefix : {"AS_", "ST_", "SS_", "GC_"})
+        for (const char* suffix : kWheelSuffix) telemetry.addChannel(std::string(prefix) + suffix);
+}
 void CCar::setHeadOffset() {}
 void CCar::setCameras() {}
 void CCar::loadTyres() {}
@@ -547,8 +627,210 @@ void CCar::applyTyreForces(int i, float dt)
 }
 
 void CCar::updateInstruments(float) {}
-void CCar::recordTelemetry(float) {}
-void CCar::stepReplay(float) {}
+void CCar::recordTelemetry(float dt)
+{
+    if (static_cast<float>(telemetryCounter) > telemetryThreshold) sampleTelemetry(dt);
+}
+
+void CCar::sampleTelemetry(float dt)
+{
+    if (lapTimer.lapCount == telemetryLapNumber) {
+        telemetryLapDistance += dt * speed;
+    } else {
+        telemetryLapDistance = 0;
+        telemetryLapNumber = lapTimer.lapCount;
+    }
+    auto wheelChannel = [](const char* prefix, int i) { return std::string(prefix) + kWheelSuffix[i]; };
+    telemetry.addSample("LAP_BEACON", static_cast<float>(lapTimer.lapCount));
+    telemetry.addSample("LAP_POS", telemetryLapDistance);
+    for (int i = 0; i < 4; ++i) telemetry.addSample(wheelChannel("AS_", i), wheels[i].angularSpeed);
+    telemetry.addSample("EN_INPUT", carEngine.getThrottleTarget());
+    for (int i = 0; i < 4; ++i)
+        telemetry.addSample(wheelChannel("ST_", i), suspension[i] ? suspension[i]->deflection : 0.0f);
+    for (int i = 0; i < 4; ++i) telemetry.addSample(wheelChannel("SS_", i), travelSpeed(suspension[i]));
+    for (int i = 0; i < 4; ++i) telemetry.addSample(wheelChannel("GC_", i), clearance[i]);
+    telemetry.addSample("G_LAT", localAcceleration.x * 0.10204081f);
+    telemetry.addSample("G_LON", localAcceleration.z * 0.10204081f);
+    telemetry.addSample("EN_RPMS", static_cast<float>(carEngine.rpm));
+    telemetry.addSample("CLUTCH", clutch.engagement);
+    telemetry.addSample("GEAR", static_cast<float>(gearbox.gear));
+}
+
+void CCar::saveTyreTemperatures()
+{
+    FILE* file = std::fopen("cfg/of", "w");
+    if (!file) return;  // no "cfg" folder: nothing depends on the file
+    std::fprintf(file, "[TEMPS]\n");
+    for (int i = 0; i < 4; ++i) {
+        std::fprintf(file, "TEMP_TIRE%d_I=%f\n", i, wheels[i].tempInner);
+        std::fprintf(file, "TEMP_TIRE%d_M=%f\n", i, wheels[i].tempMiddle);
+        std::fprintf(file, "TEMP_TIRE%d_O=%f\n", i, wheels[i].tempOuter);
+    }
+    std::fprintf(file, "\n");
+    std::fclose(file);
+}
+
+void CCar::printStatusReport()
+{
+    auto rate = [this](int i) { return suspension[i] ? suspension[i]->springRate * 0.25f : 0.0f; };
+    std::printf("SPRINGS:\n");
+    std::printf("LF=%f\n", rate(0));
+    std::printf("RF=%f\n", rate(1));
+    std::printf("LR=%f\n", rate(2));
+    std::printf("RR=%f\n", rate(3));
+    std::printf("ARB:\n");
+    std::printf("FRONT=%f\n", antiRollFront ? antiRollFront->stiffness : 0.0f);
+    std::printf("REAR=%f\n", antiRollRear ? antiRollRear->stiffness : 0.0f);
+}
+
+// ---------------------------------------------------------------------------
+// Replay
+
+void CCar::stepReplay(float dt)
+{
+    replayFrameTimer += dt;
+    replayLapTimeTimer += dt;
+    if (replayFrameTimer < kReplayFramePeriod) return;
+    auto frame = std::make_unique<CReplayFrame>();
+    recordReplayFrame(*frame);
+    replay.append(std::move(frame));
+    replayFrameTimer = 0;
+}
+
+void CCar::recordReplayFrame(CReplayFrame& f)
+{
+    f.carPosition = matrix.getPosition();
+    f.carForward = matrix.zAxis();
+    f.carUp = matrix.yAxis();
+    for (int i = 0; i < 4; ++i) {
+        const Matrix4 w = wheelFrames[i]->getWorldMatrix();
+        f.wheelPose[i] = {w.getPosition(), w.zAxis(), w.yAxis()};
+        f.wheelAngle[i] = turnByte(wheels[i].rotationAngle);
+    }
+    f.carStates.clear();
+    if (HostCarList* cars = simHost ? simHost->cars() : nullptr) {
+        for (IHostCar* car : *cars) {
+            if (!car) continue;
+            HostCarState state{};
+            car->fillState(state.data());
+            f.carStates.push_back(state);
+        }
+    }
+    const float wheelDegrees = std::clamp(steering.steeringWheelAngle, -128.0f, 127.0f);
+    f.steer = static_cast<int8_t>(wheelDegrees == wheelDegrees ? wheelDegrees : 0.0f);
+    f.rpmByte = byteOf(static_cast<float>(carEngine.rpm) * 0.00005f * 255.0f);
+    f.engineSound = byteOf(getEngineSoundLevel() * 256.0f);
+    f.stateValue = byteOf(getStateValue(0) * 255.0f);
+    f.wheelSoundFlag = getWheelSoundValue(0) > 17000.0f;
+    f.speedByte = byteOf(speed * 0.5f);
+    f.lapCount = static_cast<uint8_t>(lapTimer.lapCount & 0xFF);
+
+    f.others.clear();
+    if (otherCars) {
+        for (IHostCar* other : *otherCars) {
+            if (!other || f.others.size() >= CReplayFrame::kMaxOthers) continue;
+            Vector3 position;
+            other->getPosition(position);
+            CReplayOtherCar record;
+            record.x = position.x;
+            record.z = position.z;
+            record.bytes[0] = byteOf(position.y / 6.0f * 255.0f);
+            if (const Matrix4* pose = other->getPoseMatrix()) {
+                float turns = std::atan2(pose->zAxis().x, pose->zAxis().z) / kTwoPi;
+                if (turns < 0) turns += 1.0f;
+                record.bytes[1] = byteOf(turns * 255.0f);
+            }
+            f.others.push_back(record);
+        }
+    }
+
+    f.hasLapTimes = replayLapTimeTimer > kReplayLapTimePeriod || lapTimer.lapCount != replayLapTimeLapCount;
+    if (f.hasLapTimes) {
+        f.lapTimes[0] = lapTimer.currentMs;
+        f.lapTimes[1] = lapTimer.lastLapMs;
+        f.lapTimes[2] = lapTimer.bestLapMs;
+        replayLapTimeTimer = 0;
+        replayLapTimeLapCount = lapTimer.lapCount;
+    }
+}
+
+void CCar::showReplayFrame(const CReplayFrame& f)
+{
+    // 1.
+    replayViewFlag = true;
+    speed = f.speedByte * 2.0f;
+
+    // 2. The body's frame, then each wheel frame through the hub frame it
+    // hangs on (so that its own steering and toe pose stays as it is), the
+    // wheel turned about its axle, and the ground under it.
+    matrix = poseFrom(f.carPosition, f.carForward, f.carUp);
+    for (int i = 0; i < 4; ++i) {
+        CSceneFrame* frame = wheelFrames[i];
+        const CReplayWheelPose& pose = f.wheelPose[i];
+        const Matrix4 world = poseFrom(pose.position, pose.forward, pose.up);
+        if (CSceneFrame* hub = frame->parent) {
+            Matrix4 hubWorld = Matrix4::multiply(frame->matrix.inverse(), world);
+            if (hub->parent) hubWorld = Matrix4::multiply(hubWorld, hub->parent->getWorldMatrix().inverse());
+            hub->matrix = hubWorld;
+        } else {
+            frame->matrix = world;
+        }
+        CWheel& wheel = wheels[i];
+        const Vector3 at = wheel.matrix.getPosition();
+        wheel.matrix.identity();
+        wheel.matrix.setPosition(at);
+        wheel.rotateX(-(f.wheelAngle[i] / 256.0f * kTwoPi) * 57.29578f);
+
+        wheel.inContact = false;
+        CSuspension* unit = suspension[i];
+        if (!unit || !track) continue;
+        const Matrix4 w = frame->getWorldMatrix();
+        const Vector3 probe = w.getPosition() - w.yAxis() * wheel.radius;
+        if (!isPlaceable(probe)) continue;
+        Vector3 hit, normal;
+        const SurfaceInfo* info = nullptr;
+        const TrackSurface* surface =
+            track->queryGround(probe, hit, normal, unit->lastSurface, &info, &unit->queryCache, 0);
+        if (!surface) continue;
+        unit->lastSurface = surface;
+        if (info) {
+            wheel.surfaceKind = info->kind;
+            wheel.surfaceFriction = info->friction;
+            wheel.surfaceBlend = info->blend;
+        }
+        unit->contactPoint = hit;
+        wheel.groundNormal = normal;
+    }
+
+    // 3.
+    steering.steeringWheelAngle = f.steer;
+    carEngine.rpm = static_cast<int>(std::lround(f.rpmByte / (0.00005f * 255.0f)));
+
+    // 4. Ghost cars for the other cars' records.
+    replay.releaseGhosts();
+    for (const CReplayOtherCar& other : f.others) {
+        IHostCar* ghost = simHost ? simHost->createGhostCar() : nullptr;
+        if (!ghost) continue;
+        ghost->placeGhost(other.x, other.z, other.bytes[0] / 255.0f * 6.0f, other.bytes[1] / 255.0f);
+        replay.keepGhost(ghost);
+    }
+
+    // 5. The replay's lap timer.
+    CLapTimer& timer = replay.lapTimer;
+    if (f.hasLapTimes) {
+        timer.currentMs = f.lapTimes[0];
+        timer.lastLapMs = f.lapTimes[1];
+        timer.bestLapMs = f.lapTimes[2];
+    } else {
+        timer.currentMs += CReplay::kFrameMs;
+    }
+    timer.lapCount = f.lapCount;
+
+    // 6. The host cars' states.
+    if (!simHost) return;
+    for (const HostCarState& state : f.carStates)
+        if (IHostCar* car = simHost->carByNumber(state[0])) car->restoreState(state.data());
+}
 void CCar::onCollision(const Vector3&, float) {}
 
 void CCar::stepHead(float)
@@ -703,14 +985,46 @@ int CCar::getRpm() { return carEngine.rpm; }
 
 float CCar::getEngineSoundLevel()
 {
+    if (replayViewFlag) {
+        const CReplayFrame* frame = replay.displayedFrame();
+        return frame ? frame->engineSound / 255.0f : 0.0f;
+    }
     if (!carEngine.running) return 0.0f;
     const float v = (carEngine.getThrottleTarget() * 2.5f + carEngine.rpm * 0.0002f) / 3.0f + 0.2f;
     if (carEngine.lowFuel) return (std::sin(carEngine.sputterPhase) + 1.0f) * v * 0.5f;
     return v;
 }
 
-float CCar::getStateValue(int) { return 0.0f; }
-float CCar::getWheelSoundValue(int) { return 0.0f; }
+// Index 0: the brake lamp (the brake pedal, 0...1), the value the replay
+// records; 1: the reverse lamp (1 in reverse). Others are 0.
+float CCar::getStateValue(int index)
+{
+    if (replayViewFlag) {
+        const CReplayFrame* frame = replay.displayedFrame();
+        return index == 0 && frame ? frame->stateValue / 255.0f : 0.0f;
+    }
+    switch (index) {
+    case 0: return std::clamp(brakeInput, 0.0f, 1.0f);
+    case 1: return gearbox.gear == 0 ? 1.0f : 0.0f;
+    default: return 0.0f;
+    }
+}
+
+// The skid sound of a wheel: 16500 rising to 28000 with its skid level
+// while it slips or skids, else 0. A replay frame keeps only whether wheel
+// 0 was audible, which every wheel then reports at the ceiling.
+float CCar::getWheelSoundValue(int wheel)
+{
+    constexpr float kSkidBase = 16500.0f, kSkidRange = 11500.0f, kSkidCeiling = 28000.0f;
+    if (wheel < 0 || wheel > 3) return 0.0f;
+    if (replayViewFlag) {
+        const CReplayFrame* frame = replay.displayedFrame();
+        return frame && frame->wheelSoundFlag ? kSkidCeiling : 0.0f;
+    }
+    const CWheel& w = wheels[wheel];
+    if (std::fabs(w.slipRatio) > 0.97f || w.skidLevel > 0) return kSkidBase + kSkidRange * std::min(1.0f, w.skidLevel);
+    return 0.0f;
+}
 
 float CCar::getMaxWheelSpeedOnSurface(int surfaceKind)
 {
@@ -726,7 +1040,7 @@ std::string& CCar::getGearName(std::string& out)
     return out;
 }
 
-CLapTimer* CCar::getLapTimer() { return &lapTimer; }
+CLapTimer* CCar::getLapTimer() { return replayViewFlag ? &replay.lapTimer : &lapTimer; }
 void CCar::setTextA(std::string text) { textA = std::move(text); }
 
 float CCar::getSteeringTorque()
@@ -868,7 +1182,13 @@ void CCar::onKey(uint8_t key)
     }
 }
 
-int CCar::replayControl(int) { return 0; }
+int CCar::replayControl(int command)
+{
+    const int index = replay.control(command);
+    if (command == 0)
+        if (const CReplayFrame* frame = replay.displayedFrame()) showReplayFrame(*frame);
+    return index;
+}
 void CCar::unusedSlot43() {}
 
 void CCar::leaveReplayView()
@@ -877,7 +1197,7 @@ void CCar::leaveReplayView()
     replayViewFlag = false;
 }
 
-int CCar::loadReplay(const char*) { return 0; }
+int CCar::loadReplay(const char* path) { return path && replay.load(path) ? 1 : 0; }
 
 // A base car has no skins; a concrete car with a model keeps the name.
 void CCar::setSkinName(std::string) {}

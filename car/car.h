@@ -4,9 +4,9 @@
 // rear wheels, brakes, steering and aero devices. It implements the host's
 // operation table, runs the fixed sequence of sub-steps of one physics frame,
 // stands the wheels on the track through soft contacts, collides with walls
-// and other cars, and keeps the lap clock, telemetry and setup. A concrete car
-// fills in the parameters through the overridable steps. Drawing, replay and
-// sound arrive with their own parts; their operations are empty here.
+// and other cars, and keeps the lap clock, telemetry, replay and setup. A
+// concrete car fills in the parameters through the overridable steps. Drawing
+// and sound arrive with their own parts; their operations are empty here.
 
 #include <array>
 #include <cstdint>
@@ -16,6 +16,7 @@
 #include <ode/ode.h>
 
 #include "car/icar.h"
+#include "car/replay.h"
 #include "chassis/rigid_body.h"
 #include "chassis/wheel.h"
 #include "powertrain/brake_system.h"
@@ -145,6 +146,20 @@ public:
     void checkParking();
     void stepSprintClock();
 
+    // Replay. Fills a frame from the car as it is now, lap times
+    // included when they are due; shows a frame: the car's visible state, the
+    // ghost cars, the replay's lap timer and the host cars' states.
+    void recordReplayFrame(CReplayFrame& frame);
+    void showReplayFrame(const CReplayFrame& frame);
+
+    // Telemetry. One sample of every channel of setupTelemetry.
+    void sampleTelemetry(float dt);
+    // "cfg/of": the tyres' inner, middle and outer temperatures; not written
+    // when the file cannot be opened.
+    void saveTyreTemperatures();
+    // Console report of the spring rates (· 0.25) and the anti-roll bars.
+    void printStatusReport();
+
     // Host objects, kept from init on and never deleted by the car.
     REngine* system = nullptr;
     ITrack* track = nullptr;
@@ -237,6 +252,8 @@ public:
 
     // Services.
     CLapTimer lapTimer;
+    CReplay replay;
     CTelemetry telemetry;
+    int telemetryCounter = 0;  // a sample is taken while above the threshold (0); no host operation sets it
     CSetupStore setupStore;
 };

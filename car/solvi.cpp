@@ -31,7 +31,7 @@ CSolvi::CSolvi()
 CSolvi::~CSolvi()
 {
     std::printf("Solvi destructor\n");
-    // The tyre temperature file arrives with the telemetry.
+    saveTyreTemperatures();
     for (auto& unit : suspension) {
         delete unit;
         unit = nullptr;
@@ -223,6 +223,7 @@ void CSolvi::updateMass()
 }
 
 void CSolvi::setHeadOffset() { headOffset = {0.4f, 0.5f, 0.4f}; }
+// This car records no telemetry: both steps are empty by design.
 void CSolvi::setupTelemetry() {}
 void CSolvi::recordTelemetry(float) {}
 

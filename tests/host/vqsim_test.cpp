@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -87,6 +88,20 @@ TEST(Vqsim, DriveMovesTheCarAndWritesItsSummary)
     EXPECT_GT(std::stod(text.substr(top + 17)), 100.0);
     EXPECT_TRUE(fs::exists(dir / "run/out/power.exp"));  // the car was unloaded
     EXPECT_TRUE(fs::exists(dir / "run/summary.json"));
+
+    // The car's other results: its replay, a frame every 11 steps of 3 ms,
+    // and its tyres' last temperatures.
+    std::ifstream replay(dir / "run/replay/cr", std::ios::binary);
+    char head[372] = {};
+    replay.read(head, sizeof head);
+    ASSERT_EQ(replay.gcount(), 372);
+    int32_t frames = 0;
+    std::memcpy(&frames, head + 364, 4);
+    EXPECT_NEAR(frames, 5000 / 11, 1);
+    std::ifstream temps(dir / "run/cfg/of");
+    std::string first;
+    std::getline(temps, first);
+    EXPECT_EQ(first, "[TEMPS]");
 
     // Thirty rows per simulated second, from the first step on.
     std::ifstream csv(dir / "run/telemetry.csv");
