@@ -485,7 +485,8 @@ void CCar::collide()
                 contact.setPosition(at);
                 world->createContact(contact, this, nullptr);
                 wallTestCounter = 9;
-                // The hit sound needs the sound system; the damage does not.
+                if (isHitSoundFree())
+                    playHitSound(at, velocity, std::min(1.0f, 2.0f * static_cast<float>(geom.depth)));
                 onCollision(at, static_cast<float>(geom.depth));
             }
         }
@@ -511,6 +512,8 @@ void CCar::collide()
         if (n > 0 && geom.depth < 2.0) {
             const Vector3 at{static_cast<float>(geom.pos[0]), static_cast<float>(geom.pos[1]),
                              static_cast<float>(geom.pos[2])};
+            if (isHitSoundFree())
+                playHitSound(at, velocity, std::min(1.0f, 50.0f * static_cast<float>(geom.depth)));
             onCollision(at, 0.5f * static_cast<float>(geom.depth));
             std::printf("collision %d %f\n", n, geom.depth);
             CContact contact;
@@ -581,7 +584,7 @@ void CCar::groundContact(int i, float dt)
     wheel.inContact = unit->penetration >= 0;
 }
 
-void CCar::checkBottoming(float)
+void CCar::checkBottoming(float dt)
 {
     bool bottomed = false;
     for (int i = 0; i < 4; ++i) {
@@ -600,9 +603,12 @@ void CCar::checkBottoming(float)
         }
         clearance[i] = limit - y;
     }
-    // The scrape sound waits for the sound system; its timer runs regardless.
-    if (bottomed && scrapeTimer >= 0.5f && speed > 5.0f && soundSystem) scrapeTimer = 0;
-    else scrapeTimer += 0.003f;
+    if (bottomed && scrapeTimer >= 0.5f && speed > 5.0f && soundSystem) {
+        playScrapeSound(getPosition(), velocity);
+        scrapeTimer = 0;
+    } else {
+        scrapeTimer += dt;
+    }
 }
 
 void CCar::applyTyreForces(int i, float dt)
@@ -1098,8 +1104,12 @@ int* CCar::getWheelSurfaces(int out[4])
 
 void CCar::drawDebugText(RText*) {}
 void CCar::drawName(RText*) {}
+// A base car makes no sound of its own; a concrete car brings its sound set.
 void CCar::updateEngineSound(float, float) {}
-void CCar::initSounds(RSoundSystem*) {}
+void CCar::initSounds(RSoundSystem* sound) { soundSystem = sound; }
+bool CCar::isHitSoundFree() { return false; }
+void CCar::playHitSound(const Vector3&, const Vector3&, float) {}
+void CCar::playScrapeSound(const Vector3&, const Vector3&) {}
 
 void CCar::reset(const Vector3& position, const Vector3& direction)
 {

@@ -122,6 +122,10 @@ public:
     virtual void recordTelemetry(float dt);
     virtual void stepReplay(float dt);
     virtual void onCollision(const Vector3& point, float depth);
+    // The impact and scrape sounds of the collision and bottoming code.
+    virtual bool isHitSoundFree();
+    virtual void playHitSound(const Vector3& position, const Vector3& velocity, float volume);
+    virtual void playScrapeSound(const Vector3& position, const Vector3& velocity);
     virtual void setupTelemetry();
     virtual void setHeadOffset();
     virtual void setCameras();

@@ -299,3 +299,43 @@ void CSolvi::onKey(uint8_t key)
     // With Shift held the key belongs to the aids alone.
     if (!(system && system->system.isShiftDown())) CCar::onKey(key);
 }
+
+// ---------------------------------------------------------------------------
+// Sounds
+
+void CSolvi::initSounds(RSoundSystem* sound)
+{
+    CCar::initSounds(sound);
+    sounds.initSounds(sound);
+}
+
+void CSolvi::updateEngineSound(float, float inCar)
+{
+    // With assisted shifting the clutch opens and the throttle closes while a
+    // shift runs, except from first gear.
+    if (shiftMode == 2 && gearbox.shiftState != 0 && gearbox.gear != 2) {
+        clutch.engagementTarget = 0;
+        carEngine.setThrottle(0);
+    }
+    CSolviSoundSet::EngineSoundInput input;
+    input.rpm = carEngine.rpm;
+    input.engineSoundLevel = getEngineSoundLevel();
+    input.speed = speed;
+    input.inCar = inCar != 0.0f;
+    input.position = input.inCar ? matrix.getPosition() : getPosition();
+    input.velocity = CRigidBody::getVelocity();
+    input.replayView = replayViewFlag;
+    sounds.updateEngineSound(input);
+}
+
+bool CSolvi::isHitSoundFree() { return soundSystem && sounds.isHitFree(); }
+
+void CSolvi::playHitSound(const Vector3& position, const Vector3& velocity, float volume)
+{
+    if (soundSystem) sounds.playHit(position, velocity, volume);
+}
+
+void CSolvi::playScrapeSound(const Vector3& position, const Vector3& velocity)
+{
+    if (soundSystem) sounds.playScrape(position, velocity);
+}

@@ -10,6 +10,7 @@
 
 #include "car/abs.h"
 #include "car/car.h"
+#include "car/solvi_sound_set.h"
 #include "car/traction_control.h"
 #include "powertrain/limited_slip_differential.h"
 #include "services/setup_data.h"
@@ -24,6 +25,11 @@ public:
     float getConstant() override;
     float getSteeringTorque() override;
     void onKey(uint8_t key) override;
+    void initSounds(RSoundSystem* sound) override;
+    void updateEngineSound(float value, float inCar) override;
+    bool isHitSoundFree() override;
+    void playHitSound(const Vector3& position, const Vector3& velocity, float volume) override;
+    void playScrapeSound(const Vector3& position, const Vector3& velocity) override;
 
     // Steps of its own.
     void onCollision(const Vector3& point, float depth) override;
@@ -50,6 +56,7 @@ public:
     CLimitedSlipDifferential ownDifferential{&drivetrain};  // used instead of the base car's
     CAbs abs;
     CTractionControl tractionControl;
+    CSolviSoundSet sounds;
     float usedFuel = 0;  // litres since the car was built
 
     // Where the axles sit along the body's z axis from its reference point, m.

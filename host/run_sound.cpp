@@ -6,7 +6,7 @@
 
 namespace {
 constexpr int kRoadChannel = 7;  // the host keeps its road noise here; the car modulates it
-constexpr float kListenerBehind = 6.0f, kListenerAbove = 1.5f;  // m
+constexpr float kListenerAbove = 0.5f;  // m: the driver's ears above the body's origin
 }  // namespace
 
 RunSound::~RunSound() { release(); }
@@ -42,10 +42,10 @@ void RunSound::step(ICar& car, double time)
 {
     if (!mixer_) return;
     while (time + 1e-9 >= updates_ / kUpdatesPerSecond) {
-        car.updateEngineSound(0.0f, 0.0f);  // heard from outside the car
+        car.updateEngineSound(0.0f, 1.0f);  // heard from the driver's seat, road noise and all
         const Matrix4* pose = car.getMatrix();
         const Vector3 forward = pose->zAxis(), up = pose->yAxis();
-        const Vector3 at = pose->getPosition() - forward * kListenerBehind + up * kListenerAbove;
+        const Vector3 at = pose->getPosition() + up * kListenerAbove;
         Vector3 velocity;
         car.getVelocity(velocity);
         const float position[3] = {at.x, at.y, at.z};

@@ -1,8 +1,8 @@
 #pragma once
 // The sound of a headless run: the car's sounds and the host's road noise
 // mixed by OpenAL Soft's loopback device and written, 1/30 s at a time, into
-// a 16-bit stereo WAV file. The listener rides a few metres behind the car,
-// like a chase camera.
+// a 16-bit stereo WAV file. The listener sits in the driver's seat, where the
+// car plays its road noise too.
 
 #include <memory>
 #include <string>
