@@ -6,55 +6,26 @@
 
 #include <gtest/gtest.h>
 
-#include "car/physics_world.h"
 #include "car/profiler.h"
 #include "car/solvi.h"
 #include "chassis/suspension.h"
-#include "graphics/engine.h"
-#include "host/car_run.h"
-#include "host/controls.h"
-#include "host/run_directory.h"
-#include "host/sim_host.h"
-#include "host/track.h"
+#include "support/car_on_strip.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-class CarOnStrip : public ::testing::Test {
+// The strip rig with a driver's controls: a shift press lasts one frame.
+class CarOnStrip : public CarOnStripFixture {
 protected:
-    void SetUp() override
-    {
-        RunDirectory run;
-        ASSERT_TRUE(run.prepare(dir.path().string(), SOLVI_DATA_DIR)) << run.error;
-        work = std::make_unique<WorkIn>(dir.path());
-        track.makeStrip(3000.0f, 60.0f);
-        world.create();
-        car = std::make_unique<CSolvi>();
-        testing::internal::CaptureStdout();
-        car->init(&engine, &world, &track, &host);
-        car->reset(track.centreAt(40.0f), track.tangentAt(40.0f));
-        testing::internal::GetCapturedStdout();
-    }
-    void TearDown() override
-    {
-        testing::internal::CaptureStdout();
-        car.reset();
-        testing::internal::GetCapturedStdout();
-    }
-
-    // Physics frames of 3 ms with the given inputs.
     void drive(float seconds, DriverInputs inputs)
     {
-        controls.inputs = inputs;
         const int steps = static_cast<int>(seconds / kDt + 0.5f);
         for (int i = 0; i < steps; ++i) {
-            car->setControls(&controls);
-            car->stepPhysics(kDt);
-            world.step(kDt);
-            car->syncFrames();
-            controls.inputs.shiftUp = controls.inputs.shiftDown = false;  // a press lasts one frame
+            step(inputs);
+            inputs.shiftUp = inputs.shiftDown = false;
         }
     }
+
     // Full throttle from rest, shifting up near the limiter, until the car
     // reaches `speed` m/s or `limit` seconds have passed.
     void launchTo(float speed, float limit = 20.0f)
@@ -71,17 +42,6 @@ protected:
             drive(0.05f, now);
         }
     }
-
-    static constexpr float kDt = 0.003f;
-    TempDir dir;
-    std::unique_ptr<WorkIn> work;
-    PhysicsLibrary physics;
-    Track track;
-    CPhysicsWorld world;
-    REngine engine;
-    SimHost host{std::tmpfile()};
-    HostControls controls;
-    std::unique_ptr<CSolvi> car;
 };
 
 }  // namespace
