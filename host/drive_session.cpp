@@ -21,6 +21,10 @@ const char* const kCarFiles[] = {
     "cars/solvi/setup/default.vqs",
     "cars/solvi/engine/coast.vqcv",
 };
+// The waves a missing one of which would end the process at initSounds.
+const char* const kSoundFiles[] = {
+    "cars/solvi/sfx/engine.wav", "cars/solvi/sfx/sound.ini", "sfx/hit.wav", "sfx/bottom.wav", "sfx/road.wav",
+};
 
 // How far before the finish strip the car is put at a reset, m.
 constexpr float kStartBehindLine = 15.0f;
@@ -36,12 +40,15 @@ DriveSession::~DriveSession() { finish(); }
 bool DriveSession::checkCarData() const
 {
     bool ok = true;
-    for (const char* file : kCarFiles) {
+    auto check = [&](const char* file) {
         if (!fs::is_regular_file(file)) {
             std::fprintf(stderr, "vqsim: the car's data is incomplete: %s/%s is missing\n", paths_.runDir.c_str(), file);
             ok = false;
         }
-    }
+    };
+    for (const char* file : kCarFiles) check(file);
+    if (!settings_.soundPath.empty())
+        for (const char* file : kSoundFiles) check(file);
     return ok;
 }
 
