@@ -264,13 +264,15 @@ void CCar::setCameras() {}
 void CCar::loadTyres() {}
 void CCar::loadModel() {}
 
-void CCar::buildDrivetrain()
+void CCar::buildDrivetrain() { connectDrivetrain(&differential); }
+
+void CCar::connectDrivetrain(CDifferential* finalDifferential)
 {
     powerPath.engine = &carEngine;
     powerPath.clutch = &clutch;
     powerPath.gearbox = &gearbox;
     powerPath.finalDrive = &finalDrive;
-    powerPath.differential = &differential;
+    powerPath.differential = finalDifferential;
     powerPath.drivenWheelA = &drivenWheelNodes[0];
     powerPath.drivenWheelB = &drivenWheelNodes[1];
     connectPowerPath(drivetrain, powerPath);
@@ -1171,24 +1173,13 @@ void CCar::onKey(uint8_t key)
 {
     if (key == 'b' && !viewPoints.empty()) currentView = (currentView + 1) % static_cast<int>(viewPoints.size());
     if (!simHost || !simHost->debugFlag()) return;
-    switch (key) {
-    case 'b':
-        viewDepthOffset += 0.01f;
+    // Debug keys nudge the view's depth values by a hundredth.
+    if (key == 'b' || key == 'g') {
+        viewDepthOffset += key == 'b' ? 0.01f : -0.01f;
         std::printf("depthDel=%f\n", viewDepthOffset);
-        break;
-    case 'g':
-        viewDepthOffset -= 0.01f;
-        std::printf("depthDel=%f\n", viewDepthOffset);
-        break;
-    case 'z':
-        viewDepth += 0.01f;
+    } else if (key == 'z' || key == 'x') {
+        viewDepth += key == 'z' ? 0.01f : -0.01f;
         std::printf("depthPz=%f\n", viewDepth);
-        break;
-    case 'x':
-        viewDepth -= 0.01f;
-        std::printf("depthPz=%f\n", viewDepth);
-        break;
-    default: break;
     }
 }
 

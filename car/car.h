@@ -132,6 +132,9 @@ public:
     virtual void loadTyres();
     virtual void loadModel();
     virtual void buildDrivetrain();
+    // Lays the power path out on the drivetrain graph with the given
+    // differential (a concrete car may bring its own).
+    void connectDrivetrain(CDifferential* finalDifferential);
     virtual void createAeroDevices();
     virtual void setDefaults();
     virtual void setGeometry();

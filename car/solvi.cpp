@@ -145,14 +145,7 @@ void CSolvi::buildDrivetrain()
     ownDifferential.torqueGain = 0.2f;
     ownDifferential.lockSetting = 2;
     ownDifferential.lockFactors[2] = 0.5f;
-    powerPath.engine = &carEngine;
-    powerPath.clutch = &clutch;
-    powerPath.gearbox = &gearbox;
-    powerPath.finalDrive = &finalDrive;
-    powerPath.differential = &ownDifferential;
-    powerPath.drivenWheelA = &drivenWheelNodes[0];
-    powerPath.drivenWheelB = &drivenWheelNodes[1];
-    connectPowerPath(drivetrain, powerPath);
+    connectDrivetrain(&ownDifferential);
     abs.attach(&brakes);
 }
 
