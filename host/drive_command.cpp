@@ -11,6 +11,7 @@
 #include "host/commands.h"
 #include "host/drive_options.h"
 #include "host/drive_session.h"
+#include "host/replay_playback.h"
 #include "host/run_outputs.h"
 #include "host/script_driver.h"
 
@@ -25,8 +26,69 @@ void printDriveUsage()
                 "  --seconds S      stop after S simulated seconds\n"
                 "  --script FILE    drive with timed inputs from FILE instead of the autopilot\n"
                 "  --track NAME     track folder under data/tracks (default valley), or 'strip' for\n"
-                "                   the built-in flat test strip\n");
+                "                   the built-in flat test strip\n"
+                "  --replay FILE    play a replay file back instead of driving: it is copied into\n"
+                "                   the run's replay/ folder (the source is never written), the car\n"
+                "                   loads it and shows every frame; prints frames, duration, laps.\n"
+                "                   The run directory must not hold FILE; without --run-dir it is\n"
+                "                   ./run-replay-NAME beside the default ./run\n");
     printDriveOptionHelp();
+}
+
+namespace fs = std::filesystem;
+
+// True when `file` lies inside the folder `dir` (both absolute, normalised).
+bool liesIn(const fs::path& file, const fs::path& dir)
+{
+    const fs::path rel = file.lexically_relative(dir);
+    return !rel.empty() && *rel.begin() != "..";
+}
+
+// vqsim drive --replay FILE: a fresh run directory, a copy of the file in its
+// replay/ folder, loaded by the car right after init and played back frame
+// by frame without a physics step.
+int runReplay(DriveOptions& o)
+{
+    std::error_code ec;
+    const fs::path source = fs::weakly_canonical(fs::absolute(o.replay), ec);
+    if (ec || !fs::is_regular_file(source)) {
+        std::fprintf(stderr, "vqsim: cannot open the replay %s\n", o.replay.c_str());
+        return 1;
+    }
+    if (!o.runDirGiven) o.car.runDir = "run-replay-" + source.filename().string();
+    const fs::path runDir = fs::weakly_canonical(fs::absolute(o.car.runDir), ec);
+    if (ec || liesIn(source, runDir)) {
+        std::fprintf(stderr, "vqsim: the replay %s lies in the run directory %s; give another --run-dir\n",
+                     source.string().c_str(), runDir.string().c_str());
+        return 1;
+    }
+    std::printf("vqsim: replay run directory %s\n", runDir.string().c_str());
+
+    CarRunPaths paths;
+    if (!enterCarRun(o.car, paths)) return 1;
+    // Its own name, except the name the car writes its replay under when it
+    // is unloaded: that copy would be overwritten.
+    std::string name = source.filename().string();
+    if (name == "cr") name += ".replay";
+    const std::string copy = "replay/" + name;  // relative to the run directory
+    fs::create_directories("replay", ec);
+    if (!fs::copy_file(source, copy, fs::copy_options::overwrite_existing, ec)) {
+        std::fprintf(stderr, "vqsim: cannot copy %s to %s/%s: %s\n", source.string().c_str(),
+                     paths.runDir.c_str(), copy.c_str(), ec.message().c_str());
+        return 1;
+    }
+    std::printf("vqsim: copied %s to %s/%s\n", source.string().c_str(), paths.runDir.c_str(), copy.c_str());
+
+    DriveSession session(o.car, paths, o.session);
+    if (!session.start()) return 1;
+    ReplayPlayback playback(*session.car());
+    const bool whole = playback.load(copy);
+    if (!whole) std::printf("vqsim: the car could not read all of %s; playing what it read\n", copy.c_str());
+    playback.play();
+    playback.finish();
+    playback.print(name);
+    const bool unloaded = session.finish();
+    return unloaded && whole ? 0 : 1;
 }
 
 }  // namespace
@@ -44,6 +106,12 @@ int runDriveCommand(int argc, const char* const* argv)
     if (std::fabs(msPerStep - std::round(msPerStep)) > 1e-4f)
         std::printf("vqsim: note: a step of %g s is not a whole number of milliseconds; the car's clocks will drift\n",
                     o.session.dt);
+    if (!o.replay.empty()) {
+        if (o.laps || o.seconds > 0 || !o.script.empty() || !o.summaryPath.empty() || o.plots)
+            return commandLineError("drive", "--replay plays a recorded drive back; it takes no --laps, --seconds, "
+                                             "--script, --summary or --plots");
+        return runReplay(o);
+    }
     if (o.laps == 0 && o.seconds == 0) o.laps = 1;
     // A car that cannot finish its laps still ends the run.
     const double timeLimit = o.seconds > 0 ? o.seconds : 300.0 * o.laps + 60.0;

@@ -7,9 +7,12 @@
 
 bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool scenario, std::string& error)
 {
+    const std::string defaultRunDir = o.car.runDir;
+    o.car.runDir.clear();
     for (ArgReader args(argc, argv, 1); !args.done(); args.next()) {
         const std::string arg = args.word();
-        if (scenario && (arg == "--laps" || arg == "--seconds" || arg == "--script" || arg == "--track"))
+        if (scenario &&
+            (arg == "--laps" || arg == "--seconds" || arg == "--script" || arg == "--track" || arg == "--replay"))
             return error = arg + " belongs to vqsim drive; a scenario runs on the test strip until it is done", false;
         bool known = true, ok = true;
         double number = 0;
@@ -20,6 +23,8 @@ bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool 
             if (ok && o.seconds <= 0) return error = "--seconds needs a positive number", false;
         } else if (arg == "--script") {
             ok = args.value(o.script);
+        } else if (arg == "--replay") {
+            ok = args.value(o.replay);
         } else if (arg == "--summary") {
             ok = args.value(o.summaryPath);
         } else if (arg == "--dt") {
@@ -47,6 +52,8 @@ bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool 
         if (!ok) return error = args.error, false;
         if (!known) return error = "unknown option '" + arg + "'", false;
     }
+    o.runDirGiven = !o.car.runDir.empty();
+    if (!o.runDirGiven) o.car.runDir = defaultRunDir;
     return true;
 }
 

@@ -15,6 +15,8 @@ struct DriveOptions {
     std::string script;  // empty: the autopilot
     std::string summaryPath;
     bool plots = false;  // PNG plots from the run's telemetry
+    std::string replay;  // play this replay back instead of driving
+    bool runDirGiven = false;  // --run-dir was on the command line
 };
 
 // Fills `o` from argv[1..]; a scenario refuses the options that only a free

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "host/inspect_model.h"
+#include "host/inspect_replay.h"
 #include "host/inspect_texture.h"
 
 namespace {
@@ -118,6 +119,10 @@ const std::vector<InspectKind>& inspectKinds()
         {".tga", "TGA image: size, bits, origin, pixel kind, CRC-32 of the decoded pixels", inspectTga},
         {".png", "PNG texture: size, pixel kind, CRC-32 of the decoded pixels", inspectPicture},
         {".jpg", "JPEG texture: size, pixel kind, CRC-32 of the decoded pixels", inspectPicture},
+        {".replay", "replay, also a file named \"cr\" as the car writes it: header texts, frames, duration,\n"
+                    "           lap times, other cars", inspectReplay},
+        {".vqs", "setup, also any file in a \"setups\" folder: the car's 8-byte record (its two values)\n"
+                 "           or a 184/192-byte setup with its layout and every field", inspectSetup},
     };
     return kinds;
 }

@@ -13,7 +13,7 @@ namespace {
 void printInspectUsage()
 {
     std::printf("usage: vqsim inspect FILE [--json]\n\nShows what a data file holds. Known kinds:\n");
-    for (const InspectKind& kind : inspectKinds()) std::printf("  %-6s %s\n", kind.extension, kind.what);
+    for (const InspectKind& kind : inspectKinds()) std::printf("  %-8s %s\n", kind.extension, kind.what);
     std::printf("\nOptions:\n  --json       one JSON object instead of text\n  -h, --help   show this text\n");
 }
 }  // namespace
@@ -42,6 +42,11 @@ int runInspectCommand(int argc, const char* const* argv)
     std::string extension = std::filesystem::path(file).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    // Files the car writes without an extension: its replay "replay/cr" and
+    // the setups in "setups/".
+    const std::filesystem::path filePath(file);
+    if (filePath.filename() == "cr") extension = ".replay";
+    if (filePath.parent_path().filename() == "setups") extension = ".vqs";
     const auto& kinds = inspectKinds();
     const auto kind = std::find_if(kinds.begin(), kinds.end(),
                                    [&](const InspectKind& k) { return extension == k.extension; });

@@ -1,0 +1,125 @@
+// vqsim drive --replay and vqsim inspect for replays and setups, as a user
+// runs them: a recorded drive played back from a copy, the source untouched.
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    std::string output;  // standard output and standard error together
+};
+
+Result runVqsim(const std::string& arguments)
+{
+    const std::string command = std::string(SOLVI_VQSIM_PATH) + " " + arguments + " 2>&1";
+    Result result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return result;
+    std::array<char, 4096> buffer;
+    size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The first whole number after `pattern` (a regex with one group), or -1.
+long firstNumber(const std::string& text, const std::string& pattern)
+{
+    std::smatch m;
+    return std::regex_search(text, m, std::regex(pattern)) ? std::stol(m[1].str()) : -1;
+}
+
+}  // namespace
+
+TEST(ReplayPlayback, PlaysADriveBackFromACopyAndInspectCountsTheSameFrames)
+{
+    TempDir dir;
+    const fs::path a = dir / "A", b = dir / "B";
+    const Result drive = runVqsim("drive --seconds 15 --quiet --run-dir " + a.string() + " --data " SOLVI_DATA_DIR);
+    ASSERT_EQ(drive.exitCode, 0) << drive.output;
+    const fs::path source = a / "replay/cr";
+    const std::string before = readFile(source);
+    ASSERT_GT(before.size(), 372u);
+
+    // The source's own run directory is refused, and nothing is written.
+    const Result same = runVqsim("drive --replay " + source.string() + " --run-dir " + a.string() +
+                                 " --data " SOLVI_DATA_DIR);
+    EXPECT_EQ(same.exitCode, 1) << same.output;
+    EXPECT_NE(same.output.find("lies in the run directory"), std::string::npos) << same.output;
+
+    const Result play = runVqsim("drive --replay " + source.string() + " --run-dir " + b.string() +
+                                 " --data " SOLVI_DATA_DIR);
+    ASSERT_EQ(play.exitCode, 0) << play.output;
+    const long frames = firstNumber(play.output, R"(replay cr\.replay: (\d+) frames)");
+    EXPECT_NEAR(frames, 454, 5) << play.output;  // 15 s at one frame every 0.033 s
+    EXPECT_NE(play.output.find("lap times: none completed"), std::string::npos) << play.output;
+    EXPECT_EQ(play.output.find("stepPhysics"), std::string::npos);
+    EXPECT_EQ(readFile(source), before) << "the source replay was changed";
+    EXPECT_EQ(readFile(b / "replay/cr.replay"), before) << "the copy differs from the source";
+    // The car wrote its own replay on unload, beside the untouched copy.
+    EXPECT_TRUE(fs::exists(b / "replay/cr"));
+
+    const Result inspect = runVqsim("inspect " + source.string() + " --json");
+    ASSERT_EQ(inspect.exitCode, 0) << inspect.output;
+    EXPECT_EQ(firstNumber(inspect.output, R"("frames": (\d+))"), frames) << inspect.output;
+    EXPECT_EQ(firstNumber(inspect.output, R"("frames_counted": (\d+))"), frames) << inspect.output;
+    EXPECT_EQ(inspect.output.find("problems"), std::string::npos) << inspect.output;
+}
+
+TEST(ReplayPlayback, InspectReportsBothSetupLayoutsAndTheCarsOwnRecord)
+{
+    TempDir dir;
+    fs::create_directories(dir / "setups");
+    // The current layout: the 666 marker, 46 fields, the shift speed.
+    std::vector<uint8_t> bytes;
+    auto put = [&](const void* v) { bytes.insert(bytes.end(), (const uint8_t*)v, (const uint8_t*)v + 4); };
+    const int32_t marker = 666, shift = 2;
+    put(&marker);
+    const float bias = 62.5f;
+    put(&bias);
+    for (int i = 1; i < 46; ++i) {
+        const int32_t v = 100 + i;
+        put(&v);
+    }
+    put(&shift);
+    ASSERT_EQ(bytes.size(), 192u);
+    std::ofstream(dir / "setups/race", std::ios::binary).write((const char*)bytes.data(), (std::streamsize)bytes.size());
+
+    const Result r = runVqsim("inspect " + (dir / "setups/race").string());
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    for (const char* line : {"layout: current, 192 bytes, marked 666", "brake_bias_percent: 62.5",
+                             "extension_settings[0]: 105", "gear_count: 114", "shift_speed: 2"})
+        EXPECT_NE(r.output.find(line), std::string::npos) << line << "\n" << r.output;
+
+    // Cut to 100 bytes: no layout fits.
+    std::ofstream(dir / "short.vqs", std::ios::binary).write((const char*)bytes.data(), 100);
+    EXPECT_EQ(runVqsim("inspect " + (dir / "short.vqs").string()).exitCode, 1);
+
+    const Result own = runVqsim("inspect " SOLVI_DATA_DIR "/cars/solvi/setup/default.vqs --json");
+    ASSERT_EQ(own.exitCode, 0) << own.output;
+    EXPECT_NE(own.output.find("\"int_value\": 0"), std::string::npos) << own.output;
+    EXPECT_NE(own.output.find("\"float_value\": 0"), std::string::npos) << own.output;
+}
