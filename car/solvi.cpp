@@ -3,19 +3,86 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "car/sim_host.h"
 #include "car/solvi_tyres.h"
 #include "chassis/aero_device.h"
 #include "chassis/anti_roll_bar.h"
 #include "chassis/wishbone_suspension.h"
+#include "graphics/ase_loader.h"
 #include "graphics/engine.h"
+#include "graphics/geometry.h"
+#include "graphics/material.h"
+#include "graphics/model_file.h"
+#include "graphics/scene_frame.h"
+#include "graphics/texture_resolver.h"
+#include "services/ini_reader.h"
 
 namespace {
 // One car per plug-in: the time since the body's mass last followed the fuel.
 float fuelMassTimer = 0;
 
 constexpr float kFuelMassInterval = 10.0f;  // s
+
+const char* const kCarFolder = "cars/solvi/";
+const char* const kTextureFolder = "cars/solvi/texture";
+const char* const kWheelFrameNames[4] = {"TYRE_LF", "TYRE_RF", "TYRE_LR", "TYRE_RR"};
+constexpr float kModelScale = 0.1f;  // the models are drawn in decimetres
+
+// A model's textures: the first of the folders that holds the file, else the
+// last folder through the engine's cache (where a missing file is fatal).
+class FolderTextureResolver : public RTextureResolver {
+public:
+    FolderTextureResolver(REngine* engine, std::vector<std::string> folders)
+        : engine(engine), folders(std::move(folders))
+    {
+    }
+    RTexture* resolve(const std::string& name) override
+    {
+        if (name == "LIGHTMAP" || folders.empty()) return engine->getTexture(name);
+        for (const std::string& folder : folders)
+            if (std::filesystem::is_regular_file(folder + "/" + name)) return engine->getTexture(folder + "/" + name);
+        return engine->getTexture(folders.back() + "/" + name);
+    }
+
+private:
+    REngine* engine;
+    std::vector<std::string> folders;
+};
+
+// The model `base` + ".vqo" from the run directory when it is there, else
+// read from `base` + ".ase", and then saved as the ".vqo" for the next run.
+// Its top-level frames hang under a new root frame; null when neither file
+// can be read.
+CSceneFrame* loadCachedModel(REngine* engine, const std::string& base, const std::vector<std::string>& textureFolders)
+{
+    const std::string cache = base + ".vqo";
+    if (std::filesystem::is_regular_file(cache)) {
+        RModelFile file(engine);
+        for (const std::string& folder : textureFolders) file.addTexturePath(folder);
+        if (CSceneFrame* root = file.load(cache, engine->createFrame())) return root;
+    }
+    FolderTextureResolver resolver(engine, textureFolders);
+    RAseLoader loader(engine);
+    loader.setScale(kModelScale);
+    loader.setTexturePath("");
+    loader.setTextureResolver(&resolver);
+    if (!loader.read(base + ".ase")) return nullptr;
+    CSceneFrame* root = engine->createFrame();
+    for (CSceneFrame* frame : loader.frames) root->addChild(frame);
+    RModelFile(engine).save(cache, root);
+    return root;
+}
+
+// The first mesh's material of a frame, or null.
+RMaterial* frameMaterial(CSceneFrame* frame)
+{
+    if (!frame || frame->geometries.empty() || !frame->geometries.front()) return nullptr;
+    return frame->geometries.front()->material;
+}
 }  // namespace
 
 CSolvi::CSolvi()
@@ -88,9 +155,70 @@ void CSolvi::loadTyres()
     }
 }
 
-// Until the model loader exists the car's wheel frames are its own, placed
-// at the hubs by the suspension they hang on.
-void CSolvi::loadModel() { std::printf("load graphics\n"); }
+// The body model with its wheel frames, the shadow and the cockpit. Without
+// a graphics engine the car keeps its own plain wheel frames.
+void CSolvi::loadModel()
+{
+    std::printf("load graphics\n");
+    if (!system) return;
+    if (skinName.empty()) {
+        CIniReader cfg;
+        cfg.load(std::string(kCarFolder) + "cfg.ini");
+        skinName = cfg.getString("CURRENT", "SKIN");
+    }
+    std::vector<std::string> folders;
+    if (!skinName.empty()) folders.push_back(std::string(kCarFolder) + "skins/" + skinName);
+    folders.push_back(kTextureFolder);
+    bodyModel = loadCachedModel(system, kCarFolder + shortName, folders);
+    if (bodyModel) {
+        // The wheel frames leave the body tree: each hangs on its suspension
+        // hub at the hub's centre, as the plain frames did (init step 5).
+        for (int i = 0; i < 4; ++i) {
+            CSceneFrame* frame = bodyModel->findFrame(kWheelFrameNames[i]);
+            if (!frame) {
+                std::printf("CSolvi::loadModel() failed to found %s\n", kWheelFrameNames[i]);
+                continue;
+            }
+            if (frame->parent) frame->parent->removeChild(frame->name);
+            frame->parent = nullptr;
+            frame->matrix.identity();
+            frame->buildBuffers();
+            wheelFrames[i] = frame;
+        }
+        bodyModel->buildBuffers();
+        addChild(bodyModel);  // the root sits at the car's origin (z = 0)
+    }
+    shadowTexture = system->getTexture(std::string(kTextureFolder) + "/shadow.tga");
+    loadInterior();
+}
+
+void CSolvi::loadInterior()
+{
+    std::printf("load Solvi internals\n");
+    if (!system) return;
+    cockpitModel = loadCachedModel(system, kCarFolder + shortName + "_int", {kTextureFolder});
+    auto bind = [this](const char* name) -> CSceneFrame* {
+        CSceneFrame* frame = cockpitModel ? cockpitModel->findFrame(name) : nullptr;
+        if (!frame) std::printf("CSolvi::loadInternalFrame() failed to found %s\n", name);
+        return frame;
+    };
+    cockpitSteeringWheel = bind("INT_WHEEL");
+    rpmNeedle = bind("INT_RPM");
+    speedNeedle = bind("INT_KMH");
+    absLamp = bind("INT_ABS");
+    tcLamp = bind("INT_TC");
+    if (rpmNeedle) rpmNeedleRest = rpmNeedle->matrix;
+    if (speedNeedle) speedNeedleRest = speedNeedle->matrix;
+    if (cockpitModel) {
+        cockpitModel->buildBuffers();
+        addChild(cockpitModel);
+    }
+}
+
+void CSolvi::showSteeringWheel(uint8_t show)
+{
+    if (cockpitSteeringWheel) cockpitSteeringWheel->visible = show != 0;
+}
 
 void CSolvi::setInertias()
 {
@@ -192,9 +320,9 @@ void CSolvi::setGeometry()
 {
     const float wheelbase = kFrontAxle + kRearAxle;
     std::printf("FOR=%f REA=%f\n", kFrontAxle / wheelbase, kRearAxle / wheelbase);
-    // The model frame's reference point is the body's origin until a model
-    // is loaded.
-    const float modelZ = 0.0f;
+    // The axles are placed from the body model frame's reference point (the
+    // body's origin when there is no model).
+    const float modelZ = bodyModel ? bodyModel->matrix.getPosition().z : 0.0f;
     const WishboneLayout layout;
     for (int i = 0; i < 4; ++i) {
         auto* unit = static_cast<CWishboneSuspension*>(suspension[i]);
@@ -220,8 +348,27 @@ void CSolvi::setHeadOffset() { headOffset = {0.4f, 0.5f, 0.4f}; }
 void CSolvi::setupTelemetry() {}
 void CSolvi::recordTelemetry(float) {}
 
-// The cockpit needles and lamps move once the cockpit model exists.
-void CSolvi::updateInstruments(float) {}
+// Needles turn about their own z from their loaded pose; lamps light while
+// their aid acts. A frame the cockpit lacks is skipped.
+void CSolvi::updateInstruments(float)
+{
+    if (rpmNeedle) {
+        rpmNeedle->matrix = rpmNeedleRest;
+        rpmNeedle->rotateZ(static_cast<float>(carEngine.rpm) * 0.001f * -19.0f);
+    }
+    if (speedNeedle) {
+        speedNeedle->matrix = speedNeedleRest;
+        speedNeedle->rotateZ(speed * 3.6f * -0.58f);
+    }
+    if (RMaterial* m = frameMaterial(absLamp)) {
+        if (abs.acting) m->setDiffuse(0.4f, 1.0f, 0.4f);
+        else m->setDiffuse(0.0f, 0.1f, 0.0f);
+    }
+    if (RMaterial* m = frameMaterial(tcLamp)) {
+        if (tractionControl.acting) m->setDiffuse(1.0f, 0.4f, 0.4f);
+        else m->setDiffuse(0.0f, 0.1f, 0.0f);
+    }
+}
 
 // ---------------------------------------------------------------------------
 // Physics-frame steps of its own

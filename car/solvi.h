@@ -3,8 +3,8 @@
 // sports car on double wishbones with a limited-slip differential, six gears,
 // ABS and traction control. It sets the car's parameters, builds its parts
 // from its data files and fixed numbers, and overrides the few steps that are
-// its own (fuel, mass, damage, driver aids, cameras). Its model, cockpit
-// instruments and sounds arrive with the graphics and sound parts.
+// its own (fuel, mass, damage, driver aids, cameras, model, cockpit
+// instruments, sounds).
 
 #include <string>
 
@@ -15,6 +15,8 @@
 #include "powertrain/limited_slip_differential.h"
 #include "services/setup_data.h"
 
+class RTexture;
+
 class CSolvi : public CCar {
 public:
     CSolvi();
@@ -22,6 +24,7 @@ public:
 
     // ICar operations of its own.
     void setSkinName(std::string name) override;
+    void showSteeringWheel(uint8_t show) override;
     float getConstant() override;
     float getSteeringTorque() override;
     void onKey(uint8_t key) override;
@@ -47,6 +50,7 @@ public:
     void setDefaults() override;
     void buildDrivetrain() override;
     void loadModel() override;
+    void loadInterior();
     void setCameras() override;
     void setInertias();
     void loadEngine();
@@ -58,6 +62,17 @@ public:
     CTractionControl tractionControl;
     CSolviSoundSet sounds;
     float usedFuel = 0;  // litres since the car was built
+
+    // Graphics, made by loadModel (frames and textures belong to the engine).
+    CSceneFrame* bodyModel = nullptr;     // the body model's root, a child of the car at z = 0
+    CSceneFrame* cockpitModel = nullptr;  // the cockpit model's root
+    RTexture* shadowTexture = nullptr;
+    // Cockpit frames; null when the cockpit model lacks them.
+    CSceneFrame* rpmNeedle = nullptr;
+    CSceneFrame* speedNeedle = nullptr;
+    CSceneFrame* absLamp = nullptr;
+    CSceneFrame* tcLamp = nullptr;
+    Matrix4 rpmNeedleRest, speedNeedleRest;  // the needles' poses as loaded
 
     // Where the axles sit along the body's z axis from its reference point, m.
     static constexpr float kFrontAxle = 1.137f;

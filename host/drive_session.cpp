@@ -20,6 +20,19 @@ const char* const kCarFiles[] = {
     "cars/solvi/tyres/michelin_345_35_18.vqt",
     "cars/solvi/setup/default.vqs",
     "cars/solvi/engine/coast.vqcv",
+    "cars/solvi/cfg.ini",
+    "cars/solvi/solvi.ase",
+    "cars/solvi/solvi_int.ase",
+    "cars/solvi/skins/red/body.tga",
+    "cars/solvi/texture/dial_kmh.tga",
+    "cars/solvi/texture/dial_rpm.tga",
+    "cars/solvi/texture/glass.tga",
+    "cars/solvi/texture/interior.tga",
+    "cars/solvi/texture/lights.tga",
+    "cars/solvi/texture/rim.tga",
+    "cars/solvi/texture/shadow.tga",
+    "cars/solvi/texture/trim.tga",
+    "cars/solvi/texture/tyre.tga",
 };
 // The waves a missing one of which would end the process at initSounds.
 const char* const kSoundFiles[] = {
