@@ -1,16 +1,29 @@
 #include "host/run_outputs.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "host/run_plots.h"
+
+namespace {
+// What the car writes into the run directory, at unload or on first use.
+const char* const kCarOutputs[] = {"replay/cr",           "cfg/of",
+                                   "out/power.exp",       "out/coast.exp",
+                                   "cars/solvi/engine/power.exp", "cars/solvi/solvi.vqo",
+                                   "cars/solvi/solvi_int.vqo"};
+}  // namespace
 
 int finishRun(DriveSession& session, const RunSummary& summary, const DriveOptions& options)
 {
     summary.print();
     const bool unloaded = session.finish();
     int status = unloaded ? 0 : 1;
+    std::string carFiles;
+    for (const char* file : kCarOutputs)
+        if (std::filesystem::exists(session.runDir() + "/" + file)) carFiles += std::string(carFiles.empty() ? "" : ", ") + file;
+    if (!carFiles.empty()) std::printf("vqsim: the car wrote %s in %s\n", carFiles.c_str(), session.runDir().c_str());
 
     std::vector<std::string> targets{session.runDir() + "/summary.json"};
     if (!options.summaryPath.empty()) targets.push_back(options.summaryPath);
