@@ -148,9 +148,15 @@ int runDriveCommand(int argc, const char* const* argv)
         if (o.laps && session.host().lapTimesMs.size() >= o.laps) return true;
         return state.time >= timeLimit;
     });
-    if (o.laps && session.host().lapTimesMs.size() < o.laps)
+    if (o.laps && session.host().lapTimesMs.size() < o.laps) {
         std::printf("vqsim: stopped after %.0f s with %zu of %u laps\n", session.time(),
                     session.host().lapTimesMs.size(), o.laps);
+    } else if (o.laps) {
+        // A few more frames past the line, so that the car's replay records
+        // the last lap time too (it writes lap times into its next frame).
+        const float end = session.time() + 0.1f;
+        session.run(*driver, [&](const CarState& state) { return state.time >= end; });
+    }
 
     return finishRun(session, session.summary(), o);
 }

@@ -89,6 +89,21 @@ TEST(ReplayPlayback, PlaysADriveBackFromACopyAndInspectCountsTheSameFrames)
     EXPECT_EQ(inspect.output.find("problems"), std::string::npos) << inspect.output;
 }
 
+TEST(ReplayPlayback, ShowsTheLapTimesOfTheDriveItRecorded)
+{
+    TempDir dir;
+    const Result drive = runVqsim("drive --laps 1 --quiet --run-dir " + (dir / "a").string() + " --data " SOLVI_DATA_DIR);
+    ASSERT_EQ(drive.exitCode, 0) << drive.output;
+    const size_t lap = drive.output.find("lap 1: ");
+    ASSERT_NE(lap, std::string::npos) << drive.output;
+    const std::string time = drive.output.substr(lap + 7, drive.output.find('\n', lap) - lap - 7);
+
+    const Result play = runVqsim("drive --replay " + (dir / "a/replay/cr").string() + " --run-dir " +
+                                 (dir / "b").string() + " --data " SOLVI_DATA_DIR);
+    ASSERT_EQ(play.exitCode, 0) << play.output;
+    EXPECT_NE(play.output.find("replay lap 1: " + time), std::string::npos) << time << "\n" << play.output;
+}
+
 TEST(ReplayPlayback, InspectReportsBothSetupLayoutsAndTheCarsOwnRecord)
 {
     TempDir dir;
