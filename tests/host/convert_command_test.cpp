@@ -11,31 +11,15 @@
 #include <sys/wait.h>
 
 #include "../graphics/ase_samples.h"
+#include "support/run_vqsim.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    std::string out;  // standard output only
-};
-
-Outcome vqsim(const std::string& arguments)
-{
-    Outcome run;
-    FILE* pipe = popen((std::string(SOLVI_VQSIM_PATH) + " " + arguments + " 2>/dev/null").c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+// Standard output only: the JSON report must come without the notices.
+VqsimResult vqsim(const std::string& arguments) { return runVqsim(arguments, "", VqsimStderr::Discard); }
 
 // A 1 x 1 uncompressed 24-bit TGA.
 void writeTga(const fs::path& path)
@@ -61,24 +45,24 @@ TEST(ConvertCommand, InspectReportsTheModelAsJsonAndTheModelFileMatchesIt)
     writeModel(dir.path(), true);
     const std::string ase = (dir / "car.ase").string(), vqo = (dir / "car.vqo").string();
 
-    const Outcome inspect = vqsim("inspect " + ase + " --json");
-    ASSERT_EQ(inspect.exitCode, 0) << inspect.out;
-    ASSERT_EQ(inspect.out.front(), '{') << "nothing but the report on standard output:\n" << inspect.out;
+    const VqsimResult inspect = vqsim("inspect " + ase + " --json");
+    ASSERT_EQ(inspect.exitCode, 0) << inspect.output;
+    ASSERT_EQ(inspect.output.front(), '{') << "nothing but the report on standard output:\n" << inspect.output;
     for (const char* field : {"\"triangles\": 5,", "\"geometries\": 4,", "\"materials\": 2,", "\"frames\": 5,",
                               "\"cameras\": 1,", "\"missing_textures\": 0,", "\"name\": \"Wheel LF\"",
                               "\"parent\": \"Body Shell\"", "\"unique_vertices\": 4,", "\"blending\": \"blended by diffuse alpha\"",
                               "\"bitmap\": \"\\\\\\\\artserver\\\\shared\\\\maps\\\\sky.jpg\""})
-        EXPECT_TRUE(has(inspect.out, field)) << field << "\n" << inspect.out;
+        EXPECT_TRUE(contains(inspect.output, field)) << field << "\n" << inspect.output;
 
-    const Outcome convert = vqsim("convert " + ase + " " + vqo);
-    ASSERT_EQ(convert.exitCode, 0) << convert.out;
-    EXPECT_TRUE(has(convert.out, "5 frames, 4 meshes, 5 triangles, 2 materials, 4 textures")) << convert.out;
+    const VqsimResult convert = vqsim("convert " + ase + " " + vqo);
+    ASSERT_EQ(convert.exitCode, 0) << convert.output;
+    EXPECT_TRUE(contains(convert.output, "5 frames, 4 meshes, 5 triangles, 2 materials, 4 textures")) << convert.output;
 
-    const Outcome back = vqsim("inspect " + vqo + " --json");
-    ASSERT_EQ(back.exitCode, 0) << back.out;
+    const VqsimResult back = vqsim("inspect " + vqo + " --json");
+    ASSERT_EQ(back.exitCode, 0) << back.output;
     for (const char* field : {"\"kind\": \"model file\"", "\"triangles\": 5,", "\"geometries\": 4,", "\"frames\": 5,",
                               "\"missing_textures\": 0,", "\"name\": \"Wheel LF\"", "\"parent\": \"Body Shell\""})
-        EXPECT_TRUE(has(back.out, field)) << field << "\n" << back.out;
+        EXPECT_TRUE(contains(back.output, field)) << field << "\n" << back.output;
 }
 
 TEST(ConvertCommand, RefusesWhatItCannotConvertFaithfully)
@@ -90,14 +74,14 @@ TEST(ConvertCommand, RefusesWhatItCannotConvertFaithfully)
     // Missing textures would be lost: refused unless allowed.
     EXPECT_EQ(vqsim("convert " + ase + " " + vqo).exitCode, 1);
     EXPECT_FALSE(fs::exists(vqo));
-    const Outcome allowed = vqsim("convert " + ase + " " + vqo + " --allow-missing");
+    const VqsimResult allowed = vqsim("convert " + ase + " " + vqo + " --allow-missing");
     EXPECT_EQ(allowed.exitCode, 0);
-    EXPECT_TRUE(has(allowed.out, "(4 missing)")) << allowed.out;
+    EXPECT_TRUE(contains(allowed.output, "(4 missing)")) << allowed.output;
     // The toolbox reports missing textures instead of ending.
-    const Outcome inspect = vqsim("inspect " + ase + " --json");
+    const VqsimResult inspect = vqsim("inspect " + ase + " --json");
     EXPECT_EQ(inspect.exitCode, 0);
-    EXPECT_TRUE(has(inspect.out, "\"missing_textures\": 4,")) << inspect.out;
-    EXPECT_TRUE(has(inspect.out, "not found")) << inspect.out;
+    EXPECT_TRUE(contains(inspect.output, "\"missing_textures\": 4,")) << inspect.output;
+    EXPECT_TRUE(contains(inspect.output, "not found")) << inspect.output;
 
     std::ofstream(dir / "junk.ase", std::ios::binary) << std::string("\x01\x02\x03\x04\xff\xfe\x00\x10", 8);
     EXPECT_EQ(vqsim("convert " + (dir / "junk.ase").string() + " " + vqo).exitCode, 1);

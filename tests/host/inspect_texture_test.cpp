@@ -10,21 +10,8 @@
 #include <zlib.h>
 
 #include "support/image_files.h"
+#include "support/run_vqsim.h"
 #include "support/temp_dir.h"
-
-namespace {
-
-int runVqsim(const std::string& arguments, std::string& output) {
-    FILE* pipe = popen((std::string(SOLVI_VQSIM_PATH) + " " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe) return -1;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) output.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-}  // namespace
 
 TEST(InspectTextureTest, TgaReportsSizeOriginKindAndPixelChecksum) {
     TempDir dir;
@@ -36,8 +23,9 @@ TEST(InspectTextureTest, TgaReportsSizeOriginKindAndPixelChecksum) {
     const std::vector<uint8_t> pixels = bottomUp(keyed(picture), 4);  // as loadTga leaves them
     const uLong crc = crc32(crc32(0L, Z_NULL, 0), pixels.data(), static_cast<uInt>(pixels.size()));
 
-    std::string out;
-    ASSERT_EQ(runVqsim("inspect " + path + " --json", out), 0) << out;
+    VqsimResult run = runVqsim("inspect " + path + " --json");
+    std::string out = run.output;
+    ASSERT_EQ(run.exitCode, 0) << out;
     for (const std::string& line : {std::string("\"width\": 5,"), std::string("\"height\": 3,"),
                                     std::string("\"bits\": 24,"), std::string("\"top_left_origin\": true,"),
                                     std::string("\"pixel_kind\": 4,"), "\"pixels_crc32\": " + std::to_string(crc)})
@@ -46,7 +34,8 @@ TEST(InspectTextureTest, TgaReportsSizeOriginKindAndPixelChecksum) {
     EXPECT_EQ(out.front(), '{');
 
     ASSERT_TRUE(writeTga(path, picture, TgaLayout{24, false, "", false, 10}));
-    out.clear();
-    EXPECT_EQ(runVqsim("inspect " + path, out), 1);
+    run = runVqsim("inspect " + path);
+    out = run.output;
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(out.find("run-length compressed"), std::string::npos) << out;
 }

@@ -14,30 +14,12 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include "support/run_vqsim.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Result {
-    int exitCode = -1;
-    std::string output;  // standard output and standard error together
-};
-
-Result runVqsim(const std::string& arguments)
-{
-    const std::string command = std::string(SOLVI_VQSIM_PATH) + " " + arguments + " 2>&1";
-    Result result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
 
 std::string readFile(const fs::path& path)
 {
@@ -58,19 +40,19 @@ TEST(ReplayPlayback, PlaysADriveBackFromACopyAndInspectCountsTheSameFrames)
 {
     TempDir dir;
     const fs::path a = dir / "A", b = dir / "B";
-    const Result drive = runVqsim("drive --seconds 15 --quiet --run-dir " + a.string() + " --data " SOLVI_DATA_DIR);
+    const VqsimResult drive = runVqsim("drive --seconds 15 --quiet --run-dir " + a.string() + " --data " SOLVI_DATA_DIR);
     ASSERT_EQ(drive.exitCode, 0) << drive.output;
     const fs::path source = a / "replay/cr";
     const std::string before = readFile(source);
     ASSERT_GT(before.size(), 372u);
 
     // The source's own run directory is refused, and nothing is written.
-    const Result same = runVqsim("drive --replay " + source.string() + " --run-dir " + a.string() +
+    const VqsimResult same = runVqsim("drive --replay " + source.string() + " --run-dir " + a.string() +
                                  " --data " SOLVI_DATA_DIR);
     EXPECT_EQ(same.exitCode, 1) << same.output;
     EXPECT_NE(same.output.find("lies in the run directory"), std::string::npos) << same.output;
 
-    const Result play = runVqsim("drive --replay " + source.string() + " --run-dir " + b.string() +
+    const VqsimResult play = runVqsim("drive --replay " + source.string() + " --run-dir " + b.string() +
                                  " --data " SOLVI_DATA_DIR);
     ASSERT_EQ(play.exitCode, 0) << play.output;
     const long frames = firstNumber(play.output, R"(replay cr\.replay: (\d+) frames)");
@@ -82,7 +64,7 @@ TEST(ReplayPlayback, PlaysADriveBackFromACopyAndInspectCountsTheSameFrames)
     // The car wrote its own replay on unload, beside the untouched copy.
     EXPECT_TRUE(fs::exists(b / "replay/cr"));
 
-    const Result inspect = runVqsim("inspect " + source.string() + " --json");
+    const VqsimResult inspect = runVqsim("inspect " + source.string() + " --json");
     ASSERT_EQ(inspect.exitCode, 0) << inspect.output;
     EXPECT_EQ(firstNumber(inspect.output, R"("frames": (\d+))"), frames) << inspect.output;
     EXPECT_EQ(firstNumber(inspect.output, R"("frames_counted": (\d+))"), frames) << inspect.output;
@@ -92,13 +74,13 @@ TEST(ReplayPlayback, PlaysADriveBackFromACopyAndInspectCountsTheSameFrames)
 TEST(ReplayPlayback, ShowsTheLapTimesOfTheDriveItRecorded)
 {
     TempDir dir;
-    const Result drive = runVqsim("drive --laps 1 --quiet --run-dir " + (dir / "a").string() + " --data " SOLVI_DATA_DIR);
+    const VqsimResult drive = runVqsim("drive --laps 1 --quiet --run-dir " + (dir / "a").string() + " --data " SOLVI_DATA_DIR);
     ASSERT_EQ(drive.exitCode, 0) << drive.output;
     const size_t lap = drive.output.find("lap 1: ");
     ASSERT_NE(lap, std::string::npos) << drive.output;
     const std::string time = drive.output.substr(lap + 7, drive.output.find('\n', lap) - lap - 7);
 
-    const Result play = runVqsim("drive --replay " + (dir / "a/replay/cr").string() + " --run-dir " +
+    const VqsimResult play = runVqsim("drive --replay " + (dir / "a/replay/cr").string() + " --run-dir " +
                                  (dir / "b").string() + " --data " SOLVI_DATA_DIR);
     ASSERT_EQ(play.exitCode, 0) << play.output;
     EXPECT_NE(play.output.find("replay lap 1: " + time), std::string::npos) << time << "\n" << play.output;
@@ -123,7 +105,7 @@ TEST(ReplayPlayback, InspectReportsBothSetupLayoutsAndTheCarsOwnRecord)
     ASSERT_EQ(bytes.size(), 192u);
     std::ofstream(dir / "setups/race", std::ios::binary).write((const char*)bytes.data(), (std::streamsize)bytes.size());
 
-    const Result r = runVqsim("inspect " + (dir / "setups/race").string());
+    const VqsimResult r = runVqsim("inspect " + (dir / "setups/race").string());
     ASSERT_EQ(r.exitCode, 0) << r.output;
     for (const char* line : {"layout: current, 192 bytes, marked 666", "brake_bias_percent: 62.5",
                              "extension_settings[0]: 105", "gear_count: 114", "shift_speed: 2"})
@@ -133,7 +115,7 @@ TEST(ReplayPlayback, InspectReportsBothSetupLayoutsAndTheCarsOwnRecord)
     std::ofstream(dir / "short.vqs", std::ios::binary).write((const char*)bytes.data(), 100);
     EXPECT_EQ(runVqsim("inspect " + (dir / "short.vqs").string()).exitCode, 1);
 
-    const Result own = runVqsim("inspect " SOLVI_DATA_DIR "/cars/solvi/setup/default.vqs --json");
+    const VqsimResult own = runVqsim("inspect " SOLVI_DATA_DIR "/cars/solvi/setup/default.vqs --json");
     ASSERT_EQ(own.exitCode, 0) << own.output;
     EXPECT_NE(own.output.find("\"int_value\": 0"), std::string::npos) << own.output;
     EXPECT_NE(own.output.find("\"float_value\": 0"), std::string::npos) << own.output;

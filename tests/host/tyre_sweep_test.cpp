@@ -16,6 +16,7 @@
 #include "car/solvi_tyres.h"
 #include "chassis/tyre.h"
 #include "host/tyre_sweep.h"
+#include "support/run_vqsim.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -35,26 +36,6 @@ CTyre frontTyre()
     EXPECT_EQ(set, TyreParameterSet::CarFront);
     return tyre;
 }
-
-struct Result {
-    int exitCode = -1;
-    std::string output;
-};
-
-Result runVqsim(const std::string& arguments, const std::string& environment = "")
-{
-    const std::string command = environment + " " + SOLVI_VQSIM_PATH + " " + arguments + " 2>&1";
-    Result result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    std::array<char, 4096> buffer;
-    for (size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) result.output.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 std::vector<std::string> lines(const fs::path& path)
 {
@@ -180,7 +161,7 @@ TEST(VqsimTyre, PrintsTheCurvesAndWritesTheCsv)
 {
     TempDir dir;
     const fs::path csv = dir / "front.csv";
-    const Result r = runVqsim("tyre " + kFront + " --load 4000 --csv " + csv.string());
+    const VqsimResult r = runVqsim("tyre " + kFront + " --load 4000 --csv " + csv.string());
     ASSERT_EQ(r.exitCode, 0) << r.output;
     for (const char* part : {"the car's front tyre values", "peak lateral force: ", "peak longitudinal force: "})
         EXPECT_TRUE(contains(r.output, part)) << part << "\n" << r.output;
@@ -198,12 +179,12 @@ TEST(VqsimTyre, RawAndOtherFilesUseTheModelsDefaults)
     const fs::path other = dir / "other.vqt";
     fs::copy_file(kFront, other);
     for (const std::string& args : {kFront + " --raw", other.string()}) {
-        const Result r = runVqsim("tyre " + args + " --camber -2.5 --load 2500");
+        const VqsimResult r = runVqsim("tyre " + args + " --camber -2.5 --load 2500");
         ASSERT_EQ(r.exitCode, 0) << r.output;
         for (const char* part : {"raw: the tyre model's defaults", "alignB 0.65", "camber -2.5 deg"})
             EXPECT_TRUE(contains(r.output, part)) << part << "\n" << r.output;
     }
-    const Result rear = runVqsim("tyre " + kRear);
+    const VqsimResult rear = runVqsim("tyre " + kRear);
     ASSERT_EQ(rear.exitCode, 0) << rear.output;
     EXPECT_TRUE(contains(rear.output, "the car's rear tyre values")) << rear.output;
 }
@@ -226,7 +207,7 @@ TEST(VqsimTyre, ClearErrors)
         {"--help", 0, "usage: vqsim tyre FILE"},
     };
     for (const auto& c : cases) {
-        const Result r = runVqsim("tyre " + c.args);
+        const VqsimResult r = runVqsim("tyre " + c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.args;
         EXPECT_TRUE(contains(r.output, c.message)) << c.args << "\n" << r.output;
     }
@@ -236,13 +217,13 @@ TEST(VqsimTyre, PlotsAPngWithGnuplotOrSaysItIsMissing)
 {
     TempDir dir;
     const fs::path png = dir / "front.png";
-    const Result noGnuplot = runVqsim("tyre " + kFront + " --png " + png.string(), "PATH=" + (dir / "empty").string());
+    const VqsimResult noGnuplot = runVqsim("tyre " + kFront + " --png " + png.string(), "PATH=" + (dir / "empty").string());
     EXPECT_EQ(noGnuplot.exitCode, 1);
     EXPECT_TRUE(contains(noGnuplot.output, "needs gnuplot")) << noGnuplot.output;
     EXPECT_FALSE(fs::exists(png));
 
     if (std::system("command -v gnuplot >/dev/null 2>&1") != 0) GTEST_SKIP() << "gnuplot is not installed";
-    const Result r = runVqsim("tyre " + kFront + " --png " + png.string());
+    const VqsimResult r = runVqsim("tyre " + kFront + " --png " + png.string());
     ASSERT_EQ(r.exitCode, 0) << r.output;
     std::ifstream in(png, std::ios::binary);
     char signature[8] = {};

@@ -14,32 +14,12 @@
 #include <ode/ode.h>
 #include <sys/wait.h>
 
+#include "support/run_vqsim.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Result {
-    int exitCode = -1;
-    std::string output;  // standard output and standard error together
-};
-
-Result runVqsim(const std::string& arguments)
-{
-    const std::string command = std::string(SOLVI_VQSIM_PATH) + " " + arguments + " 2>&1";
-    Result result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 }  // namespace
 
@@ -47,7 +27,7 @@ TEST(Vqsim, ProbeLoadsReportsAndUnloadsTheCarInItsRunDirectory)
 {
     TempDir dir;
     const fs::path run = dir / "run";
-    const Result r = runVqsim("probe --run-dir " + run.string() + " --data " SOLVI_DATA_DIR);
+    const VqsimResult r = runVqsim("probe --run-dir " + run.string() + " --data " SOLVI_DATA_DIR);
     ASSERT_EQ(r.exitCode, 0) << r.output;
 
     EXPECT_TRUE(contains(r.output, "run directory " + fs::canonical(run).string())) << r.output;
@@ -68,7 +48,7 @@ TEST(Vqsim, DriveMovesTheCarAndWritesItsSummary)
 {
     TempDir dir;
     const fs::path summary = dir / "summary.json";
-    const Result r = runVqsim("drive --seconds 15 --quiet --run-dir " + (dir / "run").string() +
+    const VqsimResult r = runVqsim("drive --seconds 15 --quiet --run-dir " + (dir / "run").string() +
                               " --data " SOLVI_DATA_DIR " --summary " + summary.string());
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_TRUE(contains(r.output, "driving 15 s with the autopilot")) << r.output;
@@ -142,7 +122,7 @@ TEST(Vqsim, ScenariosMeasureFiguresOfASportsCar)
     };
     for (const auto& s : scenarios) {
         const fs::path summary = dir / (std::string(s.command) + ".json");
-        const Result r = runVqsim(std::string(s.command) + common + " --summary " + summary.string());
+        const VqsimResult r = runVqsim(std::string(s.command) + common + " --summary " + summary.string());
         ASSERT_EQ(r.exitCode, 0) << r.output;
         const double value = summaryValue(summary, s.key);
         EXPECT_GE(value, s.low) << s.command << "\n" << r.output;
@@ -155,7 +135,7 @@ TEST(Vqsim, PlotsAreWrittenAsPngIntoTheRunDirectory)
 {
     if (std::system("command -v gnuplot >/dev/null 2>&1") != 0) GTEST_SKIP() << "gnuplot is not installed";
     TempDir dir;
-    const Result r = runVqsim("drive --seconds 6 --quiet --plots --run-dir " + (dir / "run").string() +
+    const VqsimResult r = runVqsim("drive --seconds 6 --quiet --plots --run-dir " + (dir / "run").string() +
                               " --data " SOLVI_DATA_DIR);
     ASSERT_EQ(r.exitCode, 0) << r.output;
     for (const char* png : {"speed_rpm.png", "line.png"}) {
@@ -172,7 +152,7 @@ TEST(Vqsim, SecondRunReusesTheRunDirectory)
     TempDir dir;
     const std::string args = "probe --run-dir " + (dir / "run").string() + " --data " SOLVI_DATA_DIR;
     ASSERT_EQ(runVqsim(args).exitCode, 0);
-    const Result second = runVqsim(args);
+    const VqsimResult second = runVqsim(args);
     EXPECT_EQ(second.exitCode, 0) << second.output;
     EXPECT_TRUE(contains(second.output, "plug-in unloaded")) << second.output;
 }
@@ -182,7 +162,7 @@ TEST(Vqsim, ReportsAMissingPluginOrAMissingEntryPoint)
     TempDir dir;
     const std::string common = " --run-dir " + (dir / "run").string() + " --data " SOLVI_DATA_DIR;
 
-    const Result missing = runVqsim("probe --plugin " + (dir / "nothing.so").string() + common);
+    const VqsimResult missing = runVqsim("probe --plugin " + (dir / "nothing.so").string() + common);
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(contains(missing.output, "cannot load the car plug-in")) << missing.output;
     EXPECT_TRUE(contains(missing.output, "nothing.so")) << missing.output;
@@ -190,7 +170,7 @@ TEST(Vqsim, ReportsAMissingPluginOrAMissingEntryPoint)
     // A real shared library that is not a car: the physics library itself.
     Dl_info info{};
     ASSERT_NE(dladdr(reinterpret_cast<void*>(&dInitODE2), &info), 0);
-    const Result foreign = runVqsim(std::string("probe --plugin ") + info.dli_fname + common);
+    const VqsimResult foreign = runVqsim(std::string("probe --plugin ") + info.dli_fname + common);
     EXPECT_EQ(foreign.exitCode, 1);
     EXPECT_TRUE(contains(foreign.output, "does not export vqInit")) << foreign.output;
 }
@@ -198,33 +178,33 @@ TEST(Vqsim, ReportsAMissingPluginOrAMissingEntryPoint)
 TEST(Vqsim, ReportsAMissingDataFolder)
 {
     TempDir dir;
-    const Result r = runVqsim("probe --run-dir " + (dir / "run").string() + " --data " + (dir / "none").string());
+    const VqsimResult r = runVqsim("probe --run-dir " + (dir / "run").string() + " --data " + (dir / "none").string());
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(contains(r.output, "cars/solvi does not exist")) << r.output;
 }
 
 TEST(Vqsim, HelpAndBadCommandLines)
 {
-    const Result help = runVqsim("--help");
+    const VqsimResult help = runVqsim("--help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(contains(help.output, "usage: vqsim")) << help.output;
     EXPECT_TRUE(contains(help.output, "probe")) << help.output;
-    const Result driveHelp = runVqsim("drive --help");
+    const VqsimResult driveHelp = runVqsim("drive --help");
     EXPECT_EQ(driveHelp.exitCode, 0);
     EXPECT_TRUE(contains(driveHelp.output, "--plugin PATH")) << driveHelp.output;
 
-    const Result unknown = runVqsim("--frobnicate");
+    const VqsimResult unknown = runVqsim("--frobnicate");
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_TRUE(contains(unknown.output, "unknown option '--frobnicate'")) << unknown.output;
 
-    const Result noValue = runVqsim("probe --plugin");
+    const VqsimResult noValue = runVqsim("probe --plugin");
     EXPECT_EQ(noValue.exitCode, 2);
     EXPECT_TRUE(contains(noValue.output, "--plugin needs a value")) << noValue.output;
 
-    const Result badCommand = runVqsim("fly");
+    const VqsimResult badCommand = runVqsim("fly");
     EXPECT_EQ(badCommand.exitCode, 2);
     EXPECT_TRUE(contains(badCommand.output, "unknown command 'fly'")) << badCommand.output;
-    const Result badSeed = runVqsim("probe --seed x1");
+    const VqsimResult badSeed = runVqsim("probe --seed x1");
     EXPECT_EQ(badSeed.exitCode, 2);
     EXPECT_TRUE(contains(badSeed.output, "--seed needs a whole number, not 'x1'")) << badSeed.output;
 }
