@@ -34,17 +34,7 @@ float CDifferential::getInertia(CGearNode* from, float ratio)
 
 void CDifferential::addTorque(CGearNode* from, float torque, float dt, int tag)
 {
-    if (from == input() && from) {
-        const float total = getInertia(from, 1.0f);
-        const float accel = torque / total;
-        speed += accel * dt;
-        for (CGearLink* link : links) {
-            CGearNode* n = link->other(this);
-            if (n == from) continue;
-            const float beyond = n->getInertia(this, 1.0f);
-            n->addTorque(this, torque - (total - beyond) * accel, dt, 0);
-        }
-    }
+    if (from == input() && from) spreadTorque(from, torque, dt);
     if (tag == kTorqueTagRoadA) {
         heldRoadTorque = torque;
     } else if (tag == kTorqueTagRoadB) {

@@ -31,6 +31,11 @@ float CGearNode::getInertia(CGearNode* from, float ratio)
 void CGearNode::addTorque(CGearNode* from, float torque, float dt, int)
 {
     lastTorque = torque;
+    spreadTorque(from, torque, dt);
+}
+
+void CGearNode::spreadTorque(CGearNode* from, float torque, float dt)
+{
     const float total = getInertia(from, 1.0f);
     const float accel = torque / total;
     speed += accel * dt;

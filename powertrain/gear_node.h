@@ -46,4 +46,8 @@ public:
 protected:
     // Puts a torque on this node into the drivetrain's queue.
     void queueOwnTorque(float torque, int tag);
+    // Accelerates this node and everything reachable from it away from
+    // `from`, handing each neighbour the share that keeps its subtree at the
+    // same angular acceleration.
+    void spreadTorque(CGearNode* from, float torque, float dt);
 };
