@@ -1,12 +1,11 @@
 // What each of the car's readers does with a record it cannot use: one line
-// naming the file and the field, the values it had kept; and the reader's
-// check says the same without loading.
+// naming the file and the field, the values it had kept; and its check says
+// the same without loading.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -25,85 +24,44 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string floats(const std::vector<float>& words)
+// `count` words of 1.0f (whole-number fields read its bits: still positive),
+// word `index` set to `value`. All ones is a usable tyre and setup record.
+std::string words(int count, int index, float value)
 {
-    std::string bytes(words.size() * 4, '\0');
-    std::memcpy(bytes.data(), words.data(), bytes.size());  // little-endian host
+    std::vector<float> w(count, 1.0f);
+    if (index >= 0) w[index] = value;
+    std::string bytes(w.size() * 4, '\0');
+    std::memcpy(bytes.data(), w.data(), bytes.size());  // little-endian host
     return bytes;
 }
 
-// A tyre record with every word 1 except `word` (a field's offset / 4).
-std::string tyreRecord(int word, float value)
-{
-    std::vector<float> words(17, 1.0f);
-    words[14] = 2450.0f;  // OPTIMALLOAD
-    words[word] = value;
-    return floats(words);
-}
-
-// A setup file of the older layout (46 fields, no marker) with sane fields,
-// then field `index` set to `value`.
-std::string setupRecord(int index, float value)
-{
-    std::vector<float> words(46, 0.0f);
-    auto put = [&](int at, float v) { words[at] = v; };
-    auto puti = [&](int at, int32_t v) { std::memcpy(&words[at], &v, 4); };
-    put(0, 60.0f);                                       // brake bias
-    for (int i = 0; i < 4; ++i) put(1 + i, 0.3f);        // discs
-    for (int i = 0; i < 8; ++i) puti(5 + i, 3);          // dampers
-    puti(14, 6);                                         // gear count
-    for (int i = 0; i < 8; ++i) put(15 + i, i == 0 ? -3.0f : 1.5f);
-    for (int i = 0; i < 4; ++i) put(23 + i, 0.4f);       // pads
-    puti(27, 1), puti(28, 1), puti(29, 14);              // valueA, valueB, steering ratio
-    for (int i = 0; i < 4; ++i) put(30 + i, 50000.0f);   // springs
-    put(34, 9000.0f), put(35, 6000.0f);                  // bars
-    puti(44, 1), put(45, 3.1f);                          // flag, final drive
-    if (index >= 0) put(index, value);
-    return floats(words);
-}
-
-struct Case {
-    const char* what;
-    std::string file;     // written under the folder
-    std::string content;
-    // Loads the file into a reader holding known values; true when the
-    // values are those it held before.
-    std::function<bool(const std::string& path)> loadKeeps;
-    std::function<std::string(const std::string& path)> check;
-    const char* field;  // what the line and the check must name
-};
-
+// Loads the file into a reader holding known values; true when it kept them.
 bool tyreKeeps(const std::string& path)
 {
     CTyre t;
     t.RD = 1.3f;
-    return !t.loadFile(path) && t.RD == 1.3f && t.STIFFX == CTyre().STIFFX;
+    return !t.loadFile(path) && t.RD == 1.3f;
 }
-
 bool curveKeeps(const std::string& path)
 {
     CCurve c;
     c.addValue(0.0f, 5.0f);
-    return !c.load(path) && c.size() == 1 && c.getValue(100.0f) == 5.0f;
+    return !c.load(path) && c.size() == 1;
 }
-
 bool setupDataKeeps(const std::string& path)
 {
     CSetupData d;
     d.floatValue = 2.5f;
     d.load(path);
-    return d.floatValue == 2.5f && d.intValue == 0;
+    return d.floatValue == 2.5f;
 }
-
-bool setupStoreKeeps(const std::string& path)
+bool setupStoreKeeps(const std::string& path)  // "setups/NAME"
 {
     CSetupStore s;
-    s.setName(fs::path(path).filename().string());
-    s.springRates[0] = 1.0f;
+    s.setName(path.substr(7));
     s.load();
-    return s.springRates[0] == CSetupStore().springRates[0] && s.finalDrive == CSetupStore().finalDrive;
+    return s.finalDrive == CSetupStore().finalDrive && s.springRates == CSetupStore().springRates;
 }
-
 bool soundKeeps(const std::string& path)
 {
     CSolviSoundSet sounds;
@@ -111,14 +69,13 @@ bool soundKeeps(const std::string& path)
     sounds.loadSoundDescription(path);
     return sounds.rpmRef == 7000;
 }
-
 std::string setupStoreCheck(const std::string& path)
 {
     CSetupStore s;
-    s.setName(fs::path(path).filename().string());
-    testing::internal::CaptureStdout();
-    s.load();
-    return testing::internal::GetCapturedStdout();
+    std::ifstream in(path, std::ios::binary);
+    in.read(reinterpret_cast<char*>(&s.brakeBiasPercent), 4);  // the older layout's first fields
+    in.read(reinterpret_cast<char*>(s.discDiameters.data()), 16);
+    return s.checkValues();
 }
 
 }  // namespace
@@ -126,54 +83,47 @@ std::string setupStoreCheck(const std::string& path)
 TEST(BadCarData, EachReaderRefusesWhatItsLawCannotUseNamesItAndKeepsItsValues)
 {
     const float nan = std::nanf("");
-    const std::string curveHead = "[HEADER]\r\nVALUES=2\r\n\r\n[VALUE0]\r\nX=0\r\nY=1\r\n\r\n";
-    const Case cases[] = {
-        {"all-zero tyre", "zero.vqt", std::string(68, '\0'), tyreKeeps, CTyre::checkFile, "RD (byte 24) is 0"},
-        {"NaN tyre field", "nan.vqt", tyreRecord(9, nan), tyreKeeps, CTyre::checkFile, "STIFFX (byte 36) is nan"},
-        {"negative stiffness", "neg.vqt", tyreRecord(10, -11.0f), tyreKeeps, CTyre::checkFile, "STIFFY (byte 40)"},
-        {"huge load", "huge.vqt", tyreRecord(14, 3e38f), tyreKeeps, CTyre::checkFile, "OPTIMALLOAD (byte 56)"},
-        {"NaN curve point", "nan.vqcv", curveHead + "[VALUE1]\r\nX=1000\r\nY=nan\r\n", curveKeeps,
-         CCurve::checkFile, "VALUE1 Y is nan"},
-        {"missing curve point", "gap.vqcv", curveHead, curveKeeps, CCurve::checkFile, "VALUE1 has no X"},
-        {"no curve points", "zero.vqcv", "[HEADER]\r\nVALUES=0\r\n", curveKeeps, CCurve::checkFile, "VALUES is 0"},
-        {"curve count beyond the file", "many.vqcv", "[HEADER]\r\nVALUES=2000000000\r\n", curveKeeps,
-         CCurve::checkFile, "VALUES is 2000000000"},
-        {"NaN setup value", "nan.vqs", floats({1.0f, nan}), setupDataKeeps, CSetupData::checkFile, "not a finite"},
-        {"short setup", "short.vqs", "1234567", setupDataKeeps, CSetupData::checkFile, "holds 7 bytes"},
-        {"NaN spring", "setups/nan", setupRecord(30, nan), setupStoreKeeps, setupStoreCheck, "springRates[0]"},
-        {"zero disc", "setups/disc", setupRecord(2, 0.0f), setupStoreKeeps, setupStoreCheck, "discDiameters[1]"},
-        {"zero final drive", "setups/fd", setupRecord(45, 0.0f), setupStoreKeeps, setupStoreCheck, "finalDrive"},
-        {"RPMREF 0", "zero.ini", "[ENGINE]\r\nRPMREF=0\r\n", soundKeeps, CSolviSoundSet::checkSoundDescription,
-         "RPMREF is 0"},
-        {"no RPMREF", "none.ini", "[ENGINE]\r\n", soundKeeps, CSolviSoundSet::checkSoundDescription, "RPMREF"},
+    const std::string curve = "[HEADER]\r\nVALUES=2\r\n\r\n[VALUE0]\r\nX=0\r\nY=1\r\n\r\n";
+    const struct {
+        std::string file, content;
+        std::function<bool(const std::string&)> loadKeeps;
+        std::function<std::string(const std::string&)> check;
+        const char* field;  // what the line and the check name
+    } cases[] = {
+        {"zero.vqt", std::string(68, '\0'), tyreKeeps, CTyre::checkFile, "RD (byte 24) is 0"},
+        {"nan.vqt", words(17, 9, nan), tyreKeeps, CTyre::checkFile, "STIFFX (byte 36) is nan"},
+        {"neg.vqt", words(17, 10, -11.0f), tyreKeeps, CTyre::checkFile, "STIFFY (byte 40) is -11"},
+        {"huge.vqt", words(17, 14, 3e38f), tyreKeeps, CTyre::checkFile, "OPTIMALLOAD (byte 56)"},
+        {"nan.vqcv", curve + "[VALUE1]\r\nX=1000\r\nY=nan\r\n", curveKeeps, CCurve::checkFile, "VALUE1 Y is nan"},
+        {"gap.vqcv", curve, curveKeeps, CCurve::checkFile, "VALUE1 has no X"},
+        {"none.vqcv", "[HEADER]\r\nVALUES=0\r\n", curveKeeps, CCurve::checkFile, "VALUES is 0"},
+        {"many.vqcv", "[HEADER]\r\nVALUES=2000000000\r\n", curveKeeps, CCurve::checkFile, "VALUES is 2000000000"},
+        {"nan.vqs", words(2, 1, nan), setupDataKeeps, CSetupData::checkFile, "not a finite"},
+        {"short.vqs", "1234567", setupDataKeeps, CSetupData::checkFile, "holds 7 bytes"},
+        {"setups/bias", words(46, 0, 101.0f), setupStoreKeeps, setupStoreCheck, "brakeBiasPercent[0] is 101"},
+        {"setups/disc", words(46, 2, 0.0f), setupStoreKeeps, setupStoreCheck, "discDiameters[1] is 0"},
+        {"zero.ini", "[ENGINE]\r\nRPMREF=0\r\n", soundKeeps, CSolviSoundSet::checkSoundDescription, "RPMREF is 0"},
+        {"none.ini", "[ENGINE]\r\n", soundKeeps, CSolviSoundSet::checkSoundDescription, "no [ENGINE] RPMREF"},
     };
     TempDir dir;
     const fs::path previous = fs::current_path();
     fs::current_path(dir.path());  // the setup store reads "setups/NAME"
     fs::create_directories("setups");
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         std::ofstream(c.file, std::ios::binary) << c.content;
-        // The setup store finds its files by name under "setups/".
-        const std::string path = c.file.rfind("setups/", 0) == 0 ? c.file : (dir / c.file).string();
         testing::internal::CaptureStdout();
-        const bool kept = c.loadKeeps(path);
+        EXPECT_TRUE(c.loadKeeps(c.file)) << c.file;
         const std::string said = testing::internal::GetCapturedStdout();
-        EXPECT_TRUE(kept) << c.what;
-        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << c.what << ": " << said;
-        EXPECT_NE(said.find(c.file), std::string::npos) << c.what << ": " << said;
-        EXPECT_NE(said.find(c.field), std::string::npos) << c.what << ": " << said;
-        const std::string check = c.check(path);
-        EXPECT_NE(check.find(c.field), std::string::npos) << c.what << ": " << check;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find(c.file), std::string::npos) << said;
+        EXPECT_NE(said.find(c.field), std::string::npos) << said;
+        EXPECT_NE(c.check(c.file).find(c.field), std::string::npos) << c.file;
     }
-    // A sane record of each kind is taken.
-    std::ofstream("good.vqs", std::ios::binary) << floats({1.0f, 2.0f});
-    EXPECT_EQ(CSetupData::checkFile("good.vqs"), "");
-    std::ofstream("setups/good", std::ios::binary) << setupRecord(-1, 0.0f);
-    CSetupStore good;
-    good.setName("good");
-    good.load();
-    EXPECT_EQ(good.finalDrive, 3.1f);
-    EXPECT_EQ(good.checkValues(), "");
+    // Records the laws can use are taken.
+    std::ofstream("ones.vqt", std::ios::binary) << words(17, 14, 2450.0f);
+    std::ofstream("setups/ones", std::ios::binary) << words(46, -1, 0.0f);
+    EXPECT_EQ(CTyre::checkFile("ones.vqt"), "");
+    EXPECT_FALSE(setupStoreKeeps("setups/ones"));
     fs::current_path(previous);
 }
 
@@ -201,9 +151,7 @@ TEST(BadCarData, ASkinThatIsNotThereGivesTheCarsOwn)
         if (c.cfg) std::ofstream(dir / "cars/solvi/cfg.ini", std::ios::binary) << c.cfg;
         const SolviSkinChoice choice = readSolviSkin(dir.path().string());
         EXPECT_EQ(choice.name, c.skin) << (c.cfg ? c.cfg : "no file");
-        if (*c.problem == '\0')
-            EXPECT_EQ(choice.problem, "");
-        else
-            EXPECT_NE(choice.problem.find(c.problem), std::string::npos) << choice.problem;
+        EXPECT_EQ(choice.problem.empty(), *c.problem == '\0') << choice.problem;
+        EXPECT_NE(choice.problem.find(c.problem), std::string::npos) << choice.problem;
     }
 }
