@@ -188,7 +188,9 @@ void CCar::stepHead(float)
 
 void CCar::checkParking()
 {
-    if (carEngine.getThrottleTarget() >= 0.1f && gearbox.gear != 1) {
+    // The throttle in gear keeps the car free to pull away, but only an
+    // engine that runs can: with a dry tank or a stalled engine it parks.
+    if (carEngine.running && carEngine.getThrottleTarget() >= 0.1f && gearbox.gear != 1) {
         parkedFrames = 0;
         return;
     }

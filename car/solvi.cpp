@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "car/sim_host.h"
+#include "car/solvi_skin.h"
 #include "car/solvi_tyres.h"
 #include "chassis/aero_device.h"
 #include "chassis/anti_roll_bar.h"
@@ -19,7 +20,6 @@
 #include "graphics/model_file.h"
 #include "graphics/scene_frame.h"
 #include "graphics/texture_resolver.h"
-#include "services/ini_reader.h"
 
 namespace {
 // One car per plug-in: the time since the body's mass last followed the fuel.
@@ -162,9 +162,10 @@ void CSolvi::loadModel()
     std::printf("load graphics\n");
     if (!system) return;
     if (skinName.empty()) {
-        CIniReader cfg;
-        cfg.load(std::string(kCarFolder) + "cfg.ini");
-        skinName = cfg.getString("CURRENT", "SKIN");
+        const SolviSkinChoice skin = readSolviSkin();
+        if (!skin.problem.empty())
+            std::printf("CSolvi::loadModel : %s, wearing the skin %s\n", skin.problem.c_str(), skin.name.c_str());
+        skinName = skin.name;
     }
     std::vector<std::string> folders;
     if (!skinName.empty()) folders.push_back(std::string(kCarFolder) + "skins/" + skinName);

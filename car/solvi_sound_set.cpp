@@ -1,6 +1,7 @@
 #include "car/solvi_sound_set.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "services/ini_reader.h"
 #include "sound/sound_buffer.h"
@@ -33,11 +34,34 @@ void CSolviSoundSet::initSounds(RSoundSystem* system)
     loadSoundDescription("cars/solvi/sfx/sound.ini");
 }
 
-void CSolviSoundSet::loadSoundDescription(const std::string& path)
+std::string CSolviSoundSet::readSoundDescription(const std::string& path, int32_t& rpm)
 {
     CIniReader ini;
     ini.load(path);
-    rpmRef = ini.getInt("ENGINE", "RPMREF");
+    if (!ini.isLoaded()) return "cannot read " + path;
+    const std::string text = ini.getString("ENGINE", "RPMREF");
+    if (text.empty()) return path + " has no [ENGINE] RPMREF";
+    rpm = ini.getInt("ENGINE", "RPMREF");
+    if (rpm < kLowestRpmRef || rpm > kHighestRpmRef)
+        return path + ": RPMREF is " + std::to_string(rpm) + "; it must lie between " + std::to_string(kLowestRpmRef) +
+               " and " + std::to_string(kHighestRpmRef);
+    return "";
+}
+
+std::string CSolviSoundSet::checkSoundDescription(const std::string& path)
+{
+    int32_t rpm = 0;
+    return readSoundDescription(path, rpm);
+}
+
+void CSolviSoundSet::loadSoundDescription(const std::string& path)
+{
+    int32_t rpm = 0;
+    const std::string problem = readSoundDescription(path, rpm);
+    if (problem.empty())
+        rpmRef = rpm;
+    else
+        std::printf("CSolviSoundSet::loadSoundDescription : %s, keeping %d\n", problem.c_str(), rpmRef);
 }
 
 void CSolviSoundSet::updateEngineSound(const EngineSoundInput& in)

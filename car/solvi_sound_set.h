@@ -36,8 +36,14 @@ public:
     // engine note looping silently on its channel and reads the sound
     // description.
     void initSounds(RSoundSystem* system);
-    // rpmRef = ENGINE / RPMREF of the file (0 when missing).
+    // rpmRef = ENGINE / RPMREF of the file. A file that cannot be read, a
+    // missing key or a value outside kLowestRpmRef ... kHighestRpmRef (the
+    // pitch divides by it) is reported in one line and rpmRef stays.
     void loadSoundDescription(const std::string& path);
+    // What loadSoundDescription would refuse in the file; empty when nothing.
+    static std::string checkSoundDescription(const std::string& path);
+    static constexpr int32_t kLowestRpmRef = 100;
+    static constexpr int32_t kHighestRpmRef = 100000;
     // Engine pitch and level, engine position, and the road noise on the
     // host's channel. Nothing before initSounds.
     void updateEngineSound(const EngineSoundInput& input);
@@ -56,6 +62,7 @@ public:
     int32_t rpmRef = 8000;  // rpm at which the engine wave plays at its recorded pitch
 
 private:
+    static std::string readSoundDescription(const std::string& path, int32_t& rpm);
     void playOneShot(RSoundBuffer* buffer, const Vector3& position, const Vector3& velocity, float volume);
     bool hitChannelUsed = false;
 };

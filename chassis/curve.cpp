@@ -1,5 +1,7 @@
 #include "chassis/curve.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -8,6 +10,12 @@
 namespace {
 // The shortest header a point's section can have is "[VALUE0]".
 constexpr std::size_t kShortestValueSection = 8;
+// Curves hold tens of points; a file may hold a few thousand.
+constexpr std::size_t kMostPoints = 10000;
+// Inputs and outputs are rpm, degrees, newton metres: a value beyond this is
+// a damaged file, and keeping the values this small keeps every
+// interpolation product inside a float.
+constexpr float kLargestValue = 1e7f;
 }  // namespace
 
 void CCurve::addValue(float x, float y)
@@ -61,28 +69,56 @@ void CCurve::save(const std::string& path) const
     std::fclose(file);
 }
 
-void CCurve::load(const std::string& path)
+std::string CCurve::readFile(const std::string& path, std::vector<float>& xs, std::vector<float>& ys)
 {
-    X.clear();
-    Y.clear();
     CIniReader reader;
     reader.load(path);
-    int count = reader.getInt("HEADER", "VALUES");
-    if (count <= 0) return;
-    // VALUES is only a claim. Trust it no further than the number of distinct
+    if (!reader.isLoaded()) return "cannot open " + path;
+    const std::string header = reader.getString("HEADER", "VALUES");
+    const int count = reader.getInt("HEADER", "VALUES");
+    // VALUES is only a claim. Trust it no further than the number of
     // "[VALUEi]" sections the file could hold, so that a damaged or hostile
     // header cannot make us reserve or loop over billions of points.
-    const std::size_t fits = reader.contentSize() / kShortestValueSection;
-    if (static_cast<std::size_t>(count) > fits) {
-        std::printf("CCurve::load : %s declares %d values but can hold at most %d, reading %d\n", path.c_str(),
-                    count, static_cast<int>(fits), static_cast<int>(fits));
-        count = static_cast<int>(fits);
-    }
-    X.reserve(count);
-    Y.reserve(count);
-    char section[32];
+    const std::size_t fits = std::min(reader.contentSize() / kShortestValueSection, kMostPoints);
+    if (header.empty()) return path + ": HEADER has no VALUES";
+    if (count <= 0 || static_cast<std::size_t>(count) > fits)
+        return path + ": VALUES is " + std::to_string(count) + "; it must lie between 1 and " + std::to_string(fits);
+    xs.clear();
+    ys.clear();
+    xs.reserve(count);
+    ys.reserve(count);
     for (int i = 0; i < count; ++i) {
-        std::snprintf(section, sizeof section, "VALUE%d", i);
-        addValue(reader.getFloat(section, "X"), reader.getFloat(section, "Y"));
+        const std::string section = "VALUE" + std::to_string(i);
+        for (const char* key : {"X", "Y"}) {
+            const float v = reader.getFloat(section, key);
+            std::string text = reader.getString(section, key);
+            if (text.empty()) return path + ": " + section + " has no " + key;
+            if (!std::isfinite(v) || std::fabs(v) > kLargestValue) {
+                text = text.substr(0, text.find_first_of("\r\n"));
+                return path + ": " + section + " " + key + " is " + text + "; it must be a number within +-" +
+                       std::to_string(static_cast<long>(kLargestValue));
+            }
+            (key[0] == 'X' ? xs : ys).push_back(v);
+        }
     }
+    return "";
+}
+
+std::string CCurve::checkFile(const std::string& path)
+{
+    std::vector<float> xs, ys;
+    return readFile(path, xs, ys);
+}
+
+bool CCurve::load(const std::string& path)
+{
+    std::vector<float> xs, ys;
+    const std::string problem = readFile(path, xs, ys);
+    if (!problem.empty()) {
+        std::printf("CCurve::load : %s, keeping the previous %d points\n", problem.c_str(), static_cast<int>(size()));
+        return false;
+    }
+    X = std::move(xs);
+    Y = std::move(ys);
+    return true;
 }

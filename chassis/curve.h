@@ -26,11 +26,19 @@ public:
     void resample(float step, float from, float to);
     // Writes the curve file; skipped silently when the file cannot be opened.
     void save(const std::string& path) const;
-    // Empties the curve, then reads the curve file (missing values read as 0).
-    void load(const std::string& path);
+    // Reads the curve file. A file that cannot be opened, a count outside
+    // 1 ... what the file can hold, a missing point or a value that is not a
+    // finite number of sane size is reported in one line naming the file and
+    // the key, and the curve keeps its points. Returns whether it was read.
+    bool load(const std::string& path);
+    // What load would refuse in the file, in words; empty when nothing.
+    static std::string checkFile(const std::string& path);
 
     std::size_t size() const { return X.size(); }
 
     std::vector<float> X;  // inputs
     std::vector<float> Y;  // outputs, Y[i] belongs to X[i]
+
+private:
+    static std::string readFile(const std::string& path, std::vector<float>& xs, std::vector<float>& ys);
 };

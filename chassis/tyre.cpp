@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -22,16 +23,31 @@ double magicFormulaD(double x, float B, float C, float D, float E)
 
 float signOf(float x) { return x > 0.0f ? 1.0f : (x < 0.0f ? -1.0f : 0.0f); }
 
-// Byte offsets of the file's fields the other words are skipped.
-struct FileField {
-    std::size_t offset;
-    float CTyre::*field;
+// The file's fields at their byte offsets (the other words are skipped), with
+// the values the force law can take from them. Every bound keeps the law
+// finite: RD divides the longitudinal force (XPEAK / RD); the shape factor
+// divides by the longitudinal stiffness, and a tyre without cornering
+// stiffness is none; the stiffnesses are scaled by 1 + (Fz - OPTIMALLOAD)
+// 1e-5, which stays positive for every load when OPTIMALLOAD is below 1e5 N;
+// a negative LOADSENS would grow the grip without end. The magnitudes keep
+// every product of the law, at loads up to 1e7 N, inside a float.
+constexpr float kBound = 1e4f;
+}  // namespace
+
+const CTyre::FileField CTyre::kFileFields[CTyre::kFileFieldCount] = {
+    {"RB", 8, &CTyre::RB, -kBound, kBound},
+    {"RC", 16, &CTyre::RC, -kBound, kBound},
+    {"RD", 24, &CTyre::RD, 1e-3f, kBound},
+    {"RE", 28, &CTyre::RE, -kBound, kBound},
+    {"STIFFX", 36, &CTyre::STIFFX, 1e-3f, kBound},
+    {"STIFFY", 40, &CTyre::STIFFY, 1e-3f, kBound},
+    {"STIFFG", 48, &CTyre::STIFFG, -1e6f, 1e6f},
+    {"LOADSENS", 52, &CTyre::LOADSENS, 0.0f, kBound},
+    {"OPTIMALLOAD", 56, &CTyre::OPTIMALLOAD, 1.0f, 9e4f},
+    {"XPEAK", 60, &CTyre::XPEAK, -kBound, kBound},
 };
-constexpr FileField kFileFields[] = {
-    {8, &CTyre::RB},      {16, &CTyre::RC},       {24, &CTyre::RD},          {28, &CTyre::RE},
-    {36, &CTyre::STIFFX}, {40, &CTyre::STIFFY},   {48, &CTyre::STIFFG},      {52, &CTyre::LOADSENS},
-    {56, &CTyre::OPTIMALLOAD}, {60, &CTyre::XPEAK},
-};
+
+namespace {
 
 float readFloatLE(const unsigned char* p)
 {
@@ -77,29 +93,48 @@ void CTyre::decode(const unsigned char (&bytes)[kFileSize])
     for (const FileField& f : kFileFields) this->*f.field = readFloatLE(bytes + f.offset);
 }
 
-bool CTyre::loadFile(const std::string& path)
+std::string CTyre::checkRecord(const unsigned char (&bytes)[kFileSize])
+{
+    for (const FileField& f : kFileFields) {
+        const float v = readFloatLE(bytes + f.offset);
+        if (std::isfinite(v) && v >= f.lowest && v <= f.highest) continue;
+        char text[160];
+        std::snprintf(text, sizeof text, "%s (byte %d) is %g; it must lie between %g and %g", f.name,
+                      static_cast<int>(f.offset), static_cast<double>(v), static_cast<double>(f.lowest),
+                      static_cast<double>(f.highest));
+        return text;
+    }
+    return "";
+}
+
+std::string CTyre::readRecord(const std::string& path, unsigned char (&bytes)[kFileSize])
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        std::printf("CTyre::loadFile : cannot open tyre file %s, keeping defaults\n", path.c_str());
-        return false;
-    }
-    unsigned char bytes[kFileSize];
+    if (!file) return "cannot open tyre file " + path;
     const std::size_t got = std::fread(bytes, 1, kFileSize, file);
     std::fclose(file);
-    if (got != kFileSize) {
-        std::printf("CTyre::loadFile : cannot read tyre file %s (%d of %d bytes), keeping defaults\n", path.c_str(),
-                    static_cast<int>(got), static_cast<int>(kFileSize));
+    if (got != kFileSize)
+        return "cannot read tyre file " + path + " (" + std::to_string(got) + " of " + std::to_string(kFileSize) +
+               " bytes)";
+    const std::string problem = checkRecord(bytes);
+    return problem.empty() ? "" : "tyre file " + path + ": " + problem;
+}
+
+std::string CTyre::checkFile(const std::string& path)
+{
+    unsigned char bytes[kFileSize];
+    return readRecord(path, bytes);
+}
+
+bool CTyre::loadFile(const std::string& path)
+{
+    unsigned char bytes[kFileSize];
+    const std::string problem = readRecord(path, bytes);
+    if (!problem.empty()) {
+        std::printf("CTyre::loadFile : %s, keeping defaults\n", problem.c_str());
         return false;
     }
     decode(bytes);
-    for (const FileField& f : kFileFields) {
-        if (!std::isfinite(this->*f.field)) {
-            std::printf("CTyre::loadFile : tyre file %s holds a value that is not a finite number at byte %d\n",
-                        path.c_str(), static_cast<int>(f.offset));
-            break;
-        }
-    }
     return true;
 }
 

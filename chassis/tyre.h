@@ -26,12 +26,31 @@ public:
 
     CTyre();
 
+    // The file's fields at their byte offsets, with the values the force
+    // law can take from them (both bounds included).
+    struct FileField {
+        const char* name;
+        std::size_t offset;
+        float CTyre::*field;
+        float lowest, highest;
+    };
+    static constexpr int kFileFieldCount = 10;
+    static const FileField kFileFields[kFileFieldCount];
+
     // Reads the tyre file and overwrites RB, RC, RD, RE, STIFFX, STIFFY,
     // STIFFG, LOADSENS, OPTIMALLOAD and XPEAK from it. The whole record is
-    // read before anything is applied: a missing or short file prints a line
-    // naming it and leaves every parameter as it was. Returns whether the
-    // record was applied.
+    // read and checked before anything is applied: a missing or short file,
+    // or a field the force law cannot take (not finite, not positive where
+    // the law divides by it, out of its bounds), prints a line naming the
+    // file and the field and leaves every parameter as it was. Returns
+    // whether the record was applied.
     bool loadFile(const std::string& path);
+    // What loadFile would refuse in the file, in words naming the file and
+    // the field; empty when it would take the record.
+    static std::string checkFile(const std::string& path);
+    // The first field of a record the force law cannot take, in words; empty
+    // when there is none.
+    static std::string checkRecord(const unsigned char (&bytes)[kFileSize]);
     // Writes the record the reader expects: the ten fields at their offsets,
     // 0 in the words the reader skips. Returns whether all 68 bytes were
     // written.
@@ -109,5 +128,7 @@ public:
     float lateralSlipNorm = 0.0f;  // normalised lateral slip of the last slip evaluation
 
 private:
+    // Reads and checks the record; the problem in words, empty when none.
+    static std::string readRecord(const std::string& path, unsigned char (&bytes)[kFileSize]);
     void slipForcesWith(float kappa, float alphaDeg, float stiffX, float stiffY);
 };

@@ -1,13 +1,14 @@
 // Loads arbitrary bytes as a tyre file, then runs computeForces over a few
-// inputs. Never crashes; and when the file is sane (below), never gives a
-// NaN or infinite output from the sane, finite inputs it runs.
+// inputs. Never crashes, and never gives a NaN or infinite output from the
+// sane, finite inputs it runs: the loader takes no record the force law
+// cannot use, and a refused record leaves the car's values.
 //
 // The first 68 bytes are the tyre file's record (a shorter input is a short
 // file, which keeps the defaults); the bytes after them, if any, choose the
-// inputs of extra evaluations. Random bytes are rarely a sane file, so every
-// input also runs a sane copy of the tyre: each field that is out of its sane
-// range is replaced by a value in range made from its bits. That puts the
-// finiteness check to work on a new parameter set for every input.
+// inputs of extra evaluations. Random bytes are rarely a record the loader
+// takes, so every input also runs made-up records: the bytes' record with
+// one of its fields set to zero, a negative, a huge, a tiny or a NaN value,
+// and a record with every field forced into its bounds from its bits.
 
 #include <cmath>
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "chassis/tyre.h"
 #include "fuzz_scratch.h"
@@ -24,45 +26,12 @@ namespace {
 
 std::optional<FuzzScratch> g_scratch;
 
-bool within(float v, float lo, float hi) { return std::isfinite(v) && v >= lo && v <= hi; }
-
-// A sane tyre: every field finite and within what a real tyre could hold.
-// RD > 0 because the longitudinal force is scaled by XPEAK / RD; STIFFX and
-// STIFFY > 0 because the shape factor divides by the longitudinal stiffness;
-// OPTIMALLOAD below 5e4 N keeps the load scaling of the stiffnesses,
-// 1 + (Fz - OPTIMALLOAD) 1e-5, positive for every sane load; E < 1 is the
-// Magic Formula's own range.
-bool sane(const CTyre& t)
+// The record with field `index` (0...9, in file order) set to `value`.
+std::string withField(const uint8_t* record, int index, float value)
 {
-    return within(t.RB, 1e-3f, 100.0f) && within(t.RC, 1e-3f, 10.0f) && within(t.RD, 1e-3f, 10.0f) &&
-           within(t.RE, -100.0f, 0.999f) && within(t.STIFFX, 1e-2f, 1e3f) && within(t.STIFFY, 1e-2f, 1e3f) &&
-           within(t.STIFFG, -1e6f, 1e6f) && within(t.LOADSENS, 0.0f, 1.0f) && within(t.OPTIMALLOAD, 0.0f, 5e4f) &&
-           within(t.XPEAK, -100.0f, 100.0f);
-}
-
-// A field out of range becomes lo + (hi - lo) * (its low 24 bits / 2^24).
-void clampField(float& field, float lo, float hi)
-{
-    if (within(field, lo, hi)) return;
-    uint32_t bits;
-    std::memcpy(&bits, &field, 4);
-    field = lo + (hi - lo) * (static_cast<float>(bits & 0xFFFFFF) / 16777216.0f);
-}
-
-CTyre saneCopy(const CTyre& t)
-{
-    CTyre c = t;
-    clampField(c.RB, 1e-3f, 100.0f);
-    clampField(c.RC, 1e-3f, 10.0f);
-    clampField(c.RD, 1e-3f, 10.0f);
-    clampField(c.RE, -100.0f, 0.999f);
-    clampField(c.STIFFX, 1e-2f, 1e3f);
-    clampField(c.STIFFY, 1e-2f, 1e3f);
-    clampField(c.STIFFG, -1e6f, 1e6f);
-    clampField(c.LOADSENS, 0.0f, 1.0f);
-    clampField(c.OPTIMALLOAD, 0.0f, 5e4f);
-    clampField(c.XPEAK, -100.0f, 100.0f);
-    return c;
+    std::string bytes(reinterpret_cast<const char*>(record), CTyre::kFileSize);
+    std::memcpy(&bytes[CTyre::kFileFields[index].offset], &value, 4);
+    return bytes;
 }
 
 // Sane inputs: loads 0 ... 1e7 N, slip angles within +-180 degrees, slip
@@ -91,20 +60,31 @@ float fromBytes(const uint8_t* p, float lo, float hi)
     return lo + (hi - lo) * (static_cast<float>(raw) / 65535.0f);
 }
 
-void evaluate(const CTyre& tyre, const Inputs& in, bool mustBeFinite)
+void evaluate(const CTyre& tyre, const Inputs& in)
 {
     CTyre t = tyre;
     t.setInputs(in.alpha, in.kappa, in.gamma, in.load, in.contact, in.blend, in.friction, in.vLong, in.vLat,
                 in.gripT, in.gripW, in.surfaceSpeed, 0.0f, in.omega, false);
     t.computeForces();
-    if (mustBeFinite && !(std::isfinite(t.forceLong) && std::isfinite(t.forceLat) && std::isfinite(t.alignMoment) &&
-                          std::isfinite(t.slipSpeed))) {
+    if (!(std::isfinite(t.forceLong) && std::isfinite(t.forceLat) && std::isfinite(t.alignMoment) &&
+          std::isfinite(t.slipSpeed))) {
         std::fprintf(stderr,
                      "non-finite output: fx %g fy %g mz %g slip %g for alpha %g kappa %g gamma %g load %g omega %g\n",
                      t.forceLong, t.forceLat, t.alignMoment, t.slipSpeed, in.alpha, in.kappa, in.gamma, in.load,
                      in.omega);
         std::abort();
     }
+}
+
+// Loads the bytes as a tyre file and runs the inputs through the force law.
+void loadAndRun(const std::string& name, const std::string& bytes, const std::vector<Inputs>& inputs)
+{
+    const std::string path = g_scratch->write(name, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    CTyre tyre;
+    const bool loaded = tyre.loadFile(path);
+    if (loaded != (bytes.size() >= CTyre::kFileSize && CTyre::checkFile(path).empty())) std::abort();
+    if (!loaded && tyre.RB != CTyre().RB) std::abort();  // a refused record changes nothing
+    for (const Inputs& in : inputs) evaluate(tyre, in);
 }
 
 }  // namespace
@@ -119,21 +99,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string input = g_scratch->write("input.vqt", data, size);
-
-    CTyre tyre;
-    const bool loaded = tyre.loadFile(input);
-    if (loaded != (size >= CTyre::kFileSize)) std::abort();
-    if (!loaded && tyre.RB != CTyre().RB) std::abort();  // a short file changes nothing
-    const bool check = sane(tyre);
-    const CTyre clamped = saneCopy(tyre);
-    if (!sane(clamped)) std::abort();
-
-    for (const Inputs& in : kFixed) {
-        evaluate(tyre, in, check);
-        evaluate(clamped, in, true);
-    }
-
+    std::vector<Inputs> inputs(std::begin(kFixed), std::end(kFixed));
     // Inputs from the bytes after the record: 26 bytes an evaluation.
     for (size_t at = CTyre::kFileSize; at + 26 <= size && at < CTyre::kFileSize + 26 * 8; at += 26) {
         const uint8_t* p = data + at;
@@ -154,8 +120,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (p[25] & 1) in.alpha = 90.0f;
         if (p[25] & 2) in.kappa = 0.0f;
         if (p[25] & 4) in.gamma = 0.0f;
-        evaluate(tyre, in, check);
-        evaluate(clamped, in, true);
+        inputs.push_back(in);
     }
+
+    loadAndRun("input.vqt", std::string(reinterpret_cast<const char*>(data), size), inputs);
+    if (size < CTyre::kFileSize) return 0;
+
+    // One field of the record at a time set to a value no tyre has; the
+    // byte after the record (or the first) picks the field.
+    static const float kBadValues[] = {0.0f, -1.0f, -1e30f, 1e30f, 1e-30f, std::nanf(""), INFINITY};
+    const int field = (size > CTyre::kFileSize ? data[CTyre::kFileSize] : data[0]) % 10;
+    for (float value : kBadValues) loadAndRun("field.vqt", withField(data, field, value), inputs);
+
+    // Every field forced into its bounds: a record the loader must take.
+    std::string forced(reinterpret_cast<const char*>(data), CTyre::kFileSize);
+    for (const CTyre::FileField& f : CTyre::kFileFields) {
+        float v;
+        std::memcpy(&v, &forced[f.offset], 4);
+        if (std::isfinite(v) && v >= f.lowest && v <= f.highest) continue;
+        uint32_t bits;
+        std::memcpy(&bits, &v, 4);
+        v = f.lowest + (f.highest - f.lowest) * (static_cast<float>(bits & 0xFFFFFF) / 16777216.0f);
+        std::memcpy(&forced[f.offset], &v, 4);
+    }
+    loadAndRun("forced.vqt", forced, inputs);
+    if (!CTyre::checkFile(g_scratch->path("forced.vqt")).empty()) std::abort();
     return 0;
 }

@@ -34,5 +34,8 @@ int runTyreCommand(int argc, const char* const* argv);
 // What a data file holds (in inspect_command.cpp).
 int runInspectCommand(int argc, const char* const* argv);
 
+// The car's data checked as a drive checks it (in check_command.cpp).
+int runCheckCommand(int argc, const char* const* argv);
+
 // ASE model to model file (in convert_command.cpp).
 int runConvertCommand(int argc, const char* const* argv);

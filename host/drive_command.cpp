@@ -1,7 +1,6 @@
 // vqsim drive: the main job. Drives the car headless on a track with the
 // autopilot or a script, prints laps and a summary, writes the summary JSON.
 
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -17,12 +16,17 @@
 
 namespace {
 
+// Simulated seconds the autopilot's car may stand still with fuel.
+constexpr float kStuckAfter = 60.0f;
+
 void printDriveUsage()
 {
     std::printf("usage: vqsim drive [OPTIONS]\n\n"
                 "Drives the car headless on the track: laps are printed as they are completed,\n"
-                "a summary at the end. Without --laps or --seconds it drives one lap.\n\nOptions:\n"
-                "  --laps N         stop after N completed laps\n"
+                "a summary at the end. Without --laps or --seconds it drives one lap.\n"
+                "A drive that ends before its goal (laps not completed in the time allowed, the\n"
+                "autopilot's car stuck for 60 s, out of fuel) says why and exits with code 3.\n\nOptions:\n"
+                "  --laps N         stop after N completed laps (N >= 1)\n"
                 "  --seconds S      stop after S simulated seconds\n"
                 "  --script FILE    drive with timed inputs from FILE instead of the autopilot\n"
                 "  --track NAME     track folder under data/tracks (default valley), or 'strip' for\n"
@@ -102,10 +106,6 @@ int runDriveCommand(int argc, const char* const* argv)
         printDriveUsage();
         return 0;
     }
-    const float msPerStep = o.session.dt * 1000.0f;
-    if (std::fabs(msPerStep - std::round(msPerStep)) > 1e-4f)
-        std::printf("vqsim: note: a step of %g s is not a whole number of milliseconds; the car's clocks will drift\n",
-                    o.session.dt);
     if (!o.replay.empty()) {
         if (o.laps || o.seconds > 0 || !o.script.empty() || !o.summaryPath.empty() || o.plots)
             return commandLineError("drive", "--replay plays a recorded drive back; it takes no --laps, --seconds, "
@@ -121,6 +121,8 @@ int runDriveCommand(int argc, const char* const* argv)
     if (!o.script.empty()) o.script = std::filesystem::absolute(o.script).string();
     if (!o.summaryPath.empty()) o.summaryPath = std::filesystem::absolute(o.summaryPath).string();
 
+    // The autopilot never means to stand still for long.
+    if (o.script.empty()) o.session.stuckAfter = kStuckAfter;
     CarRunPaths paths;
     if (!enterCarRun(o.car, paths)) return 1;
 
@@ -151,6 +153,7 @@ int runDriveCommand(int argc, const char* const* argv)
     if (o.laps && session.host().lapTimesMs.size() < o.laps) {
         std::printf("vqsim: stopped after %.0f s with %zu of %u laps\n", session.time(),
                     session.host().lapTimesMs.size(), o.laps);
+        session.endRun(RunEnd::TimeLimit);
     } else if (o.laps) {
         // A few more frames past the line, so that the car's replay records
         // the last lap time too (it writes lap times into its next frame).

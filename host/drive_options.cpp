@@ -1,9 +1,23 @@
 #include "host/drive_options.h"
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
 #include "host/arg_reader.h"
+
+namespace {
+constexpr double kMostFuel = 1000.0;  // litres; the car's tank holds 15
+
+// The car's clocks add dt * 1000 truncated to whole milliseconds every step:
+// anything else makes them drift or stand still.
+bool wholeMilliseconds(double seconds)
+{
+    const double ms = seconds * 1000.0;
+    return std::isfinite(ms) && std::fabs(ms - std::round(ms)) < 1e-6 && std::round(ms) >= kShortestStepMs &&
+           std::round(ms) <= kLongestStepMs;
+}
+}  // namespace
 
 bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool scenario, std::string& error)
 {
@@ -18,6 +32,7 @@ bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool 
         double number = 0;
         if (arg == "--laps") {
             ok = args.whole(o.laps);
+            if (ok && o.laps == 0) return error = "--laps needs at least 1 lap", false;
         } else if (arg == "--seconds") {
             ok = args.number(o.seconds);
             if (ok && o.seconds <= 0) return error = "--seconds needs a positive number", false;
@@ -29,8 +44,16 @@ bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool 
             ok = args.value(o.summaryPath);
         } else if (arg == "--dt") {
             ok = args.number(number);
-            if (ok && (number <= 0 || number > 0.05)) return error = "--dt must lie in (0, 0.05] seconds", false;
+            if (ok && !wholeMilliseconds(number))
+                return error = "--dt must be a whole number of milliseconds from 0.001 to 0.020 s (the car's "
+                               "clocks count whole milliseconds); " + args.word() + " is not",
+                       false;
             o.session.dt = static_cast<float>(number);
+        } else if (arg == "--fuel") {
+            ok = args.number(number);
+            if (ok && !(number >= 0 && number <= kMostFuel))
+                return error = "--fuel needs litres from 0 to " + std::to_string(static_cast<int>(kMostFuel)), false;
+            o.session.fuel = static_cast<float>(number);
         } else if (arg == "--track") {
             ok = args.value(o.session.track);
         } else if (arg == "--sound") {
@@ -61,7 +84,10 @@ bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool 
 void printDriveOptionHelp()
 {
     std::printf("  --summary FILE   write the summary as JSON to FILE\n"
-                "  --dt S           physics step in seconds (default 0.003; whole milliseconds)\n"
+                "  --dt S           physics step in seconds: whole milliseconds from 0.001 to 0.020\n"
+                "                   (default 0.003)\n"
+                "  --fuel LITRES    fuel in the tank at the start (the car's own: 15); a drive ends\n"
+                "                   10 s after the car has stopped with an empty tank\n"
                 "  --sound FILE     render the run's sound (engine, road, hits) into a WAV file\n"
                 "  --plots          PNG plots of speed and rpm over distance and of the driven line\n"
                 "  --profile        time the car's sections and print them at the end\n"

@@ -7,6 +7,10 @@
 #include "host/car_run_options.h"
 #include "host/drive_session.h"
 
+// The physics step, in whole milliseconds.
+inline constexpr int kShortestStepMs = 1;
+inline constexpr int kLongestStepMs = 20;
+
 struct DriveOptions {
     CarRunOptions car;
     DriveSettings session;

@@ -3,44 +3,21 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 
+#include "car/car.h"
 #include "car/icar.h"
 #include "car/physics_world.h"
 #include "graphics/engine.h"
+#include "host/data_check.h"
 #include "services/lap_timer.h"
 
-namespace fs = std::filesystem;
 
 namespace {
-// Files the car reads during init; a missing one would end the process (or
-// leave the car half-built), so the host checks them first.
-const char* const kCarFiles[] = {
-    "cars/solvi/tyres/michelin_255_40_ZR_18.vqt",
-    "cars/solvi/tyres/michelin_345_35_18.vqt",
-    "cars/solvi/setup/default.vqs",
-    "cars/solvi/engine/coast.vqcv",
-    "cars/solvi/cfg.ini",
-    "cars/solvi/solvi.ase",
-    "cars/solvi/solvi_int.ase",
-    "cars/solvi/skins/red/body.tga",
-    "cars/solvi/texture/dial_kmh.tga",
-    "cars/solvi/texture/dial_rpm.tga",
-    "cars/solvi/texture/glass.tga",
-    "cars/solvi/texture/interior.tga",
-    "cars/solvi/texture/lights.tga",
-    "cars/solvi/texture/rim.tga",
-    "cars/solvi/texture/shadow.tga",
-    "cars/solvi/texture/trim.tga",
-    "cars/solvi/texture/tyre.tga",
-};
-// The waves a missing one of which would end the process at initSounds.
-const char* const kSoundFiles[] = {
-    "cars/solvi/sfx/engine.wav", "cars/solvi/sfx/sound.ini", "sfx/hit.wav", "sfx/bottom.wav", "sfx/road.wav",
-};
-
 // How far before the finish strip the car is put at a reset, m.
 constexpr float kStartBehindLine = 15.0f;
+// Below this the car stands still, m/s (0.36 km/h).
+constexpr float kStandstill = 0.1f;
+const char* const kEngineCurveFlag = "LOADENGINECURVE";
 }  // namespace
 
 DriveSession::DriveSession(const CarRunOptions& options, const CarRunPaths& paths, const DriveSettings& settings)
@@ -52,17 +29,24 @@ DriveSession::~DriveSession() { finish(); }
 
 bool DriveSession::checkCarData() const
 {
-    bool ok = true;
-    auto check = [&](const char* file) {
-        if (!fs::is_regular_file(file)) {
-            std::fprintf(stderr, "vqsim: the car's data is incomplete: %s/%s is missing\n", paths_.runDir.c_str(), file);
-            ok = false;
-        }
-    };
-    for (const char* file : kCarFiles) check(file);
-    if (!settings_.soundPath.empty())
-        for (const char* file : kSoundFiles) check(file);
-    return ok;
+    DataCheckSettings check;
+    for (const std::string& flag : options_.flags) check.engineCurve = check.engineCurve || flag == kEngineCurveFlag;
+    check.sound = !settings_.soundPath.empty();
+    const DataCheckResult result = ::checkCarData(paths_.runDir, check);
+    if (result.ok()) return true;
+    std::fprintf(stderr, "vqsim: the car's data in %s cannot be used (copied from %s):\n", paths_.runDir.c_str(),
+                 paths_.dataDir.c_str());
+    for (const std::string& problem : result.problems) std::fprintf(stderr, "  %s\n", problem.c_str());
+    return false;
+}
+
+// The car base's layout is the host's too (both are built from the same
+// headers), so the host reads and sets the tank through it.
+float DriveSession::fuel() const { return car_ ? static_cast<const CCar*>(car_)->fuel : 0.0f; }
+
+void DriveSession::endRun(RunEnd why)
+{
+    if (!end_) end_ = why;
 }
 
 bool DriveSession::start()
@@ -99,6 +83,10 @@ bool DriveSession::start()
     std::fflush(stdout);
 
     car_->init(engine_.get(), world_.get(), &track_, &host_);
+    if (settings_.fuel) {
+        static_cast<CCar*>(car_)->fuel = *settings_.fuel;
+        std::printf("vqsim: %.1f l of fuel in the tank\n", *settings_.fuel);
+    }
     car_->setProfiler(settings_.profile ? &profiler_ : nullptr);
     car_->reset(startPosition(), startDirection());
     nextProgress_ = settings_.progressEvery;
@@ -134,14 +122,18 @@ void DriveSession::account(const CarState& state)
     offroad_ = off ? offroad_ + dt : 0.0f;
     maxOffroad_ = std::max(maxOffroad_, offroad_);
 
+    // Our own 0-100 km/h: from the last frame at rest to the first at 100.
+    if (state.speed < kStandstill) standstillAt_ = state.time;
+    if (!zeroTo100_ && standstillAt_ && state.speed * 3.6f >= 100.0f) zeroTo100_ = state.time - *standstillAt_;
     // The car's sprint clock times 2 -> 100 km/h. A lap counted while it runs
     // resets the lap clock under it, which makes that measurement meaningless.
     if (const CLapTimer* timer = car_->getLapTimer()) {
         if (timer->sprintRunning && !sprintWasRunning_) lapsAtSprintStart_ = timer->lapCount;
-        if (!timer->sprintRunning && sprintWasRunning_ && !zeroTo100_ && timer->lapCount == lapsAtSprintStart_)
-            zeroTo100_ = timer->sprintMs / 1000.0;
+        if (!timer->sprintRunning && sprintWasRunning_ && !sprint2To100_ && timer->lapCount == lapsAtSprintStart_)
+            sprint2To100_ = timer->sprintMs / 1000.0;
         sprintWasRunning_ = timer->sprintRunning;
     }
+    watchForEnd(state);
 
     if (settings_.progressEvery > 0 && state.time >= nextProgress_) {
         nextProgress_ += settings_.progressEvery;
@@ -153,13 +145,36 @@ void DriveSession::account(const CarState& state)
     }
 }
 
+// An empty tank ends the run once the car has come to rest; a car with fuel
+// that stands still too long is stuck.
+void DriveSession::watchForEnd(const CarState& state)
+{
+    const float dt = settings_.dt;
+    const bool still = state.speed < kStandstill;
+    const bool empty = fuel() <= 0.0f;
+    if (empty && !dryReported_) {
+        std::printf("vqsim: the tank is empty at %.1f s\n", state.time);
+        dryReported_ = true;
+    }
+    emptyStill_ = still && empty ? emptyStill_ + dt : 0.0f;
+    still_ = still && !empty ? still_ + dt : 0.0f;
+    if (emptyStill_ >= kOutOfFuelWait) {
+        std::printf("vqsim: out of fuel: the car has stood still with an empty tank for %.0f s\n", kOutOfFuelWait);
+        endRun(RunEnd::OutOfFuel);
+    }
+    if (settings_.stuckAfter > 0 && still_ >= settings_.stuckAfter) {
+        std::printf("vqsim: stuck: the car has not moved for %.0f s\n", settings_.stuckAfter);
+        endRun(RunEnd::Stuck);
+    }
+}
+
 void DriveSession::run(Driver& driver, const std::function<bool(const CarState&)>& done)
 {
     if (!car_) return;
     const float dt = settings_.dt;
     const auto wallStart = std::chrono::steady_clock::now();
     CarState state = readCarState(*car_, time_);
-    while (!done(state)) {
+    while (!end_ && !done(state)) {
         driver.drive(state, dt, controls_.inputs);
         car_->setControls(&controls_);
         car_->stepPhysics(dt);
@@ -188,6 +203,8 @@ RunSummary DriveSession::summary() const
     }
     s.topSpeedKmh = topSpeed_ * 3.6;
     s.zeroTo100S = zeroTo100_;
+    s.sprint2To100S = sprint2To100_;
+    if (end_) s.ended = *end_;
     s.simSeconds = steps_ * static_cast<double>(settings_.dt);
     s.wallSeconds = wallSeconds_;
     s.realTimeFactor = wallSeconds_ > 0 ? s.simSeconds / wallSeconds_ : 0.0;

@@ -39,7 +39,14 @@ struct DriveSettings {
     bool profile = false;        // time the car's sections
     float progressEvery = 10.0f; // simulated seconds between progress lines; 0 = none
     std::string soundPath;       // a WAV file to render the run's sound into; empty = silent
+    std::optional<float> fuel;   // litres in the tank at the start; unset = the car's own
+    // Simulated seconds the car may stand still with fuel before the run
+    // ends as stuck; 0 = never.
+    float stuckAfter = 0;
 };
+
+// A car with an empty tank that has stood still this long ends the run.
+inline constexpr float kOutOfFuelWait = 10.0f;  // s
 
 class DriveSession {
 public:
@@ -52,8 +59,16 @@ public:
     bool start();
 
     // Runs physics frames until `done` says so (it sees the car's state
-    // after each frame).
+    // after each frame) or the run has ended for a reason of its own.
     void run(Driver& driver, const std::function<bool(const CarState&)>& done);
+
+    // Ends the run before its goal: run() returns after the frame it is in.
+    // The first reason given stays.
+    void endRun(RunEnd why);
+    // Why the run ended early; unset while it may still reach its goal.
+    const std::optional<RunEnd>& endedEarly() const { return end_; }
+    // Litres in the car's tank.
+    float fuel() const;
 
     // Figures so far, with wall-clock figures for the stepping time.
     RunSummary summary() const;
@@ -73,6 +88,7 @@ public:
 
 private:
     bool checkCarData() const;
+    void watchForEnd(const CarState& state);
     void account(const CarState& state);
 
     CarRunOptions options_;
@@ -103,6 +119,12 @@ private:
     float nextProgress_ = 0;
     bool sprintWasRunning_ = false;
     unsigned lapsAtSprintStart_ = 0;
-    std::optional<double> zeroTo100_;
+    std::optional<double> sprint2To100_;  // the car's sprint clock
+    std::optional<double> zeroTo100_;     // ours, from the last standstill
+    std::optional<float> standstillAt_;
+    float emptyStill_ = 0;  // s stood still with an empty tank
+    float still_ = 0;       // s stood still with fuel
+    bool dryReported_ = false;
+    std::optional<RunEnd> end_;
     size_t lapsPrinted_ = 0;
 };

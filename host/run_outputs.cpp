@@ -35,6 +35,10 @@ int finishRun(DriveSession& session, const RunSummary& summary, const DriveOptio
             status = 1;
         }
     }
+    if (status == 0 && summary.ended != RunEnd::Goal) {
+        std::printf("vqsim: the run ended before its goal: %s\n", runEndName(summary.ended));
+        status = kEndedEarlyStatus;
+    }
     if (options.plots) {
         std::vector<std::string> written;
         std::string error;

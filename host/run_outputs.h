@@ -8,5 +8,9 @@
 #include "host/drive_session.h"
 #include "host/run_summary.h"
 
-// Returns the process exit code.
+// The exit code of a run that ended before its goal.
+inline constexpr int kEndedEarlyStatus = 3;
+
+// Returns the process exit code: 0, 1 when something failed, or
+// kEndedEarlyStatus when the summary says the run ended before its goal.
 int finishRun(DriveSession& session, const RunSummary& summary, const DriveOptions& options);

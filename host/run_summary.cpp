@@ -25,6 +25,18 @@ std::string lapText(double seconds)
 }
 }  // namespace
 
+const char* runEndName(RunEnd end)
+{
+    switch (end) {
+    case RunEnd::Goal: return "goal";
+    case RunEnd::TimeLimit: return "time limit";
+    case RunEnd::Stuck: return "stuck";
+    case RunEnd::OutOfFuel: return "out of fuel";
+    case RunEnd::Interrupted: return "interrupted";
+    }
+    return "goal";
+}
+
 std::string RunSummary::toJson() const
 {
     std::ostringstream out;
@@ -36,13 +48,15 @@ std::string RunSummary::toJson() const
     out << "  \"best_lap_s\": " << number(bestLapS) << ",\n";
     out << "  \"top_speed_kmh\": " << number(topSpeedKmh) << ",\n";
     out << "  \"zero_to_100_s\": " << number(zeroTo100S) << ",\n";
+    out << "  \"sprint_2_100_s\": " << number(sprint2To100S) << ",\n";
     out << "  \"brake_100_0_m\": " << number(brake100To0M) << ",\n";
     if (skidpadG) out << "  \"skidpad_g\": " << number(skidpadG) << ",\n";
     out << "  \"sim_seconds\": " << number(simSeconds) << ",\n";
     out << "  \"wall_seconds\": " << number(wallSeconds) << ",\n";
     out << "  \"real_time_factor\": " << number(realTimeFactor) << ",\n";
     out << "  \"max_offroad_seconds\": " << number(maxOffroadSeconds) << ",\n";
-    out << "  \"nan_seen\": " << (nanSeen ? "true" : "false") << "\n";
+    out << "  \"nan_seen\": " << (nanSeen ? "true" : "false") << ",\n";
+    out << "  \"ended\": \"" << runEndName(ended) << "\"\n";
     out << "}\n";
     return out.str();
 }
@@ -62,10 +76,12 @@ void RunSummary::print() const
     if (bestLapS) std::printf("  best lap         %s\n", lapText(*bestLapS).c_str());
     std::printf("  top speed        %.1f km/h\n", topSpeedKmh);
     if (zeroTo100S) std::printf("  0-100 km/h       %.2f s\n", *zeroTo100S);
+    if (sprint2To100S) std::printf("  2-100 km/h       %.2f s (the car's sprint clock)\n", *sprint2To100S);
     if (brake100To0M) std::printf("  100-0 km/h       %.1f m\n", *brake100To0M);
     if (skidpadG) std::printf("  skidpad          %.2f g\n", *skidpadG);
     std::printf("  simulated        %.1f s\n", simSeconds);
     std::printf("  wall time        %.2f s (%.0fx real time)\n", wallSeconds, realTimeFactor);
     std::printf("  longest off-road %.2f s\n", maxOffroadSeconds);
     if (nanSeen) std::printf("  NaN seen in the car's state\n");
+    std::printf("  ended            %s\n", runEndName(ended));
 }

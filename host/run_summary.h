@@ -6,12 +6,20 @@
 #include <string>
 #include <vector>
 
+// Why a run ended. Every reason but the goal means the run stopped before
+// what it was asked to do.
+enum class RunEnd { Goal, TimeLimit, Stuck, OutOfFuel, Interrupted };
+// The reason as the summary writes it: "goal", "time limit", "stuck",
+// "out of fuel", "interrupted".
+const char* runEndName(RunEnd end);
+
 struct RunSummary {
     int lapsCompleted = 0;
     std::vector<double> lapTimesS;
     std::optional<double> bestLapS;
     double topSpeedKmh = 0;
-    std::optional<double> zeroTo100S;
+    std::optional<double> zeroTo100S;     // the host's own, from standstill
+    std::optional<double> sprint2To100S;  // the car's sprint clock, 2-100 km/h
     std::optional<double> brake100To0M;
     std::optional<double> skidpadG;  // only the skidpad scenario measures it
     double simSeconds = 0;
@@ -19,6 +27,7 @@ struct RunSummary {
     double realTimeFactor = 0;
     double maxOffroadSeconds = 0;  // longest stretch with a wheel on gravel or sand
     bool nanSeen = false;
+    RunEnd ended = RunEnd::Goal;
 
     std::string toJson() const;
     // Writes toJson() to the file; false when it cannot be written.

@@ -59,6 +59,7 @@ int runAccelCommand(int argc, const char* const* argv)
     AccelDriver driver(session->track());
     std::printf("vqsim: standing start on the test strip\n");
     session->run(driver, [&](const CarState& state) { return driver.finished() || state.time >= kScenarioLimit; });
+    if (!driver.finished()) session->endRun(RunEnd::TimeLimit);
 
     auto show = [](const char* what, const std::optional<float>& t) {
         if (t)
@@ -72,7 +73,7 @@ int runAccelCommand(int argc, const char* const* argv)
     if (driver.quarterMile)
         std::printf("  %-16s %.2f s at %.1f km/h\n", "quarter mile", *driver.quarterMile, driver.quarterMileSpeed);
     RunSummary summary = session->summary();
-    if (summary.zeroTo100S) std::printf("  car's sprint clock (2-100 km/h): %.2f s\n", *summary.zeroTo100S);
+    if (summary.sprint2To100S) std::printf("  %-16s %.2f s (the car's sprint clock)\n", "2-100 km/h", *summary.sprint2To100S);
     return finishRun(*session, summary, o);
 }
 
@@ -88,6 +89,7 @@ int runBrakeCommand(int argc, const char* const* argv)
     BrakeDriver driver(session->track());
     std::printf("vqsim: up to 100 km/h, then full brake\n");
     session->run(driver, [&](const CarState& state) { return driver.stopDistance || state.time >= kScenarioLimit; });
+    if (!driver.stopDistance) session->endRun(RunEnd::TimeLimit);
 
     RunSummary summary = session->summary();
     std::printf("brake:\n");
@@ -112,6 +114,7 @@ int runSkidpadCommand(int argc, const char* const* argv)
     SkidpadDriver driver(session->track(), kSkidpadRadius);
     std::printf("vqsim: steady cornering on a %.0f m circle\n", kSkidpadRadius);
     session->run(driver, [&](const CarState& state) { return driver.finished() || state.time >= 240.0f; });
+    if (!driver.finished()) session->endRun(RunEnd::TimeLimit);
     RunSummary summary = session->summary();
     std::printf("skidpad:\n  held %.1f km/h on the %.0f m circle: %.2f g\n", driver.heldSpeed * 3.6f,
                 kSkidpadRadius, driver.lateralG());

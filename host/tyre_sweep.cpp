@@ -46,8 +46,9 @@ bool prepareTyre(const std::string& path, bool raw, CTyre& tyre, TyreParameterSe
                 std::to_string(CTyre::kFileSize);
         return false;
     }
-    if (!tyre.loadFile(path)) {
-        error = "cannot read the tyre file " + path;
+    error = CTyre::checkFile(path);
+    if (!error.empty() || !tyre.loadFile(path)) {
+        if (error.empty()) error = "cannot read the tyre file " + path;
         return false;
     }
     return true;

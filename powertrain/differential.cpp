@@ -49,12 +49,15 @@ void CDifferential::splitRoadTorques(float torqueA, float torqueB, float dt)
     CGearNode* b = wheelB();
     if (!in || !a || !b) return;
 
-    // The part both wheels push with alike drives the whole assembly; what
-    // is left over turns the wheels against each other.
+    // The sum of the two drives the whole assembly; the difference turns the
+    // wheels against each other, half to each. Together they hand on exactly
+    // the torque the road put on the wheels. (Taking only twice the smaller
+    // of two like torques as the common part, and none for unlike ones,
+    // dropped the rest of the road's drag: with the wheels chattering
+    // against each other at a crawl, that lost drag let the tyres push a
+    // car with no engine on for ever.)
     const float difference = torqueA - torqueB;
-    float common = 0.0f;
-    if (torqueA != 0.0f && torqueB != 0.0f && (torqueA > 0.0f) == (torqueB > 0.0f))
-        common = 2.0f * (std::fabs(torqueA) < std::fabs(torqueB) ? torqueA : torqueB);
+    const float common = torqueA + torqueB;
 
     const float total = getInertia(nullptr, 1.0f);
     const float accel = common / total;

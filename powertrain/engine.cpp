@@ -9,7 +9,15 @@ namespace {
 constexpr int kStallRpm = 700;
 constexpr float kDestroyedDamage = 1000.0f;
 // A stopped or dead engine still resists being turned, in either direction.
+// It only ever opposes the rotation: at rest it holds nothing, so it can
+// never turn a stopped engine (and through it the car) by itself.
 constexpr float kDeadResistance = 50.0f;  // N·m
+
+float deadResistance(float speed)
+{
+    if (speed > 0.0f) return -kDeadResistance;
+    return speed < 0.0f ? kDeadResistance : 0.0f;
+}
 constexpr float kRadPerSecToRpm = 9.549296f;
 constexpr float kTwoPi = 6.2831855f;
 // Sputter phase advance per radian turned: one swell and fade per 2π / 0.001.
@@ -26,7 +34,7 @@ CEngine::CEngine(CDrivetrain* owner) : CGearNode(owner)
 
 float CEngine::fullLoadTorque() const
 {
-    if (!running) return speed <= 0.0f ? kDeadResistance : -kDeadResistance;
+    if (!running) return deadResistance(speed);
     float f = powerCurve.getValue(static_cast<float>(rpm)) * throttleCurve.getValue(throttle) * torqueScale;
     if (lowFuel) f *= (std::sin(sputterPhase) + 1.0f) * 0.5f;
     return f;
@@ -61,7 +69,7 @@ void CEngine::step(float dt)
     if (running)
         queueOwnTorque(torque, kTorqueTagOrdinary);
     else
-        queueOwnTorque(speed <= 0.0f ? kDeadResistance : -kDeadResistance, kTorqueTagOrdinary);
+        queueOwnTorque(deadResistance(speed), kTorqueTagOrdinary);
 
     // The speed here is still that of the previous step: the queued torque
     // is applied after every node has stepped.

@@ -1,5 +1,6 @@
 #include "services/setup_store.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -92,8 +93,7 @@ void CSetupStore::load()
     const std::size_t got = std::fread(bytes, 1, sizeof bytes, file);
     std::fclose(file);
 
-    LittleEndianReader in(bytes);
-    const bool current = got >= 4 && in.i32() == kCurrentVersion;
+    const bool current = got >= 4 && LittleEndianReader(bytes).i32() == kCurrentVersion;
     const std::size_t needed = current ? kCurrentLayoutBytes : kOlderLayoutBytes;
     if (got < needed) {
         std::printf("CSetupStore::load : setup %s holds %d bytes, its layout needs %d, keeping defaults\n",
@@ -101,12 +101,23 @@ void CSetupStore::load()
         resetDefaults();
         return;
     }
-    // The older layout has no marker: its first field is the brake bias.
-    if (current) {
-        version = kCurrentVersion;
-    } else {
-        in = LittleEndianReader(bytes);
+    // The record is read into a copy and taken only when the car can use it.
+    CSetupStore r = *this;
+    r.read(bytes, current);
+    const std::string problem = r.checkValues();
+    if (!problem.empty()) {
+        std::printf("CSetupStore::load : setup %s: %s, keeping defaults\n", path.c_str(), problem.c_str());
+        resetDefaults();
+        return;
     }
+    *this = r;
+}
+
+void CSetupStore::read(const unsigned char* bytes, bool current)
+{
+    LittleEndianReader in(bytes);
+    // The older layout has no marker: its first field is the brake bias.
+    if (current) version = in.i32();
     brakeBiasPercent = in.f32();
     in.fill(discDiameters);
     in.fill(extensionSettings);
@@ -126,4 +137,44 @@ void CSetupStore::load()
     finalDrive = in.f32();
     // Only the current layout carries the shift speed; the older one leaves it.
     if (current) shiftSpeed = in.i32();
+}
+
+std::string CSetupStore::checkValues() const
+{
+    // Finite everywhere; no negative spring, bar or pad; positive where the
+    // car divides by the value (disc size, forward ratios, steering ratio).
+    constexpr float kLargest = 1e7f;
+    char text[128];
+    auto bad = [&](const char* field, int index, double v, const char* rule) {
+        std::snprintf(text, sizeof text, "%s[%d] is %g; it must be %s", field, index, v, rule);
+        return std::string(text);
+    };
+    auto check = [&](const char* field, const float* values, int count, float lowest, bool above,
+                     const char* rule) -> std::string {
+        for (int i = 0; i < count; ++i) {
+            const float v = values[i];
+            if (!std::isfinite(v) || v > kLargest || v < lowest || (above && v == lowest))
+                return bad(field, i, v, rule);
+        }
+        return "";
+    };
+    const std::string problems[] = {
+        check("springRates", springRates.data(), 4, 0.0f, false, "0 or more"),
+        check("antiRollFront", &antiRollFront, 1, 0.0f, false, "0 or more"),
+        check("antiRollRear", &antiRollRear, 1, 0.0f, false, "0 or more"),
+        check("gearRatios", gearRatios.data(), 1, -kLargest, false, "a finite number"),
+        check("gearRatios", gearRatios.data() + 1, 5, 0.0f, true, "positive"),
+        check("gearRatios", gearRatios.data() + 6, 2, -kLargest, false, "a finite number"),
+        check("extraValues", extraValues.data(), 8, -kLargest, false, "a finite number"),
+        check("padFriction", padFriction.data(), 4, 0.0f, false, "0 or more"),
+        check("discDiameters", discDiameters.data(), 4, 0.0f, true, "positive"),
+        check("finalDrive", &finalDrive, 1, 0.0f, true, "positive"),
+        brakeBiasPercent >= 0.0f && brakeBiasPercent <= 100.0f ? ""
+                                                               : bad("brakeBiasPercent", 0, brakeBiasPercent,
+                                                                     "between 0 and 100"),
+        steeringRatio > 0 ? "" : bad("steeringRatio", 0, steeringRatio, "positive"),
+    };
+    for (const std::string& p : problems)
+        if (!p.empty()) return p;
+    return "";
 }

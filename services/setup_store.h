@@ -34,6 +34,11 @@ public:
     // that is missing or too short for its layout is reported, and the
     // store holds the defaults: no field is ever taken from a partial read.
     void load();
+    // The first field the car cannot use, in words: a float that is not a
+    // finite number, a negative spring, bar or pad, a disc size, forward
+    // ratio or steering ratio that is not positive, a bias outside 0...100.
+    // Empty when every field is usable. load refuses such a file whole.
+    std::string checkValues() const;
 
     std::array<float, 4> springRates;          // N/m, units 0-3
     std::array<int32_t, 4> extensionSettings;   // damper setting 1...5
@@ -55,4 +60,8 @@ public:
     int32_t version;
     int32_t shiftSpeed;                         // 0: 0.35 s, 1: 0.15 s, 2: 0.09 s
     std::string name;
+
+private:
+    // The fields from a record of the current (marked) or older layout.
+    void read(const unsigned char* bytes, bool current);
 };

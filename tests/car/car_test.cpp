@@ -58,7 +58,9 @@ TEST_F(CarTest, SetupNamedBeforeInitIsLoadedByInit)
         const float bias = 61.5f;
         file.write(reinterpret_cast<const char*>(&version), 4);
         file.write(reinterpret_cast<const char*>(&bias), 4);
-        for (int i = 0; i < 46; ++i) file.write("\0\0\0\0", 4);
+        // Every other field 1 (as a float): a record the car can use.
+        const float one = 1.0f;
+        for (int i = 0; i < 46; ++i) file.write(reinterpret_cast<const char*>(&one), 4);
     }
     iface.setTextC("wet");
     iface.init(nullptr, nullptr, &track, &host);

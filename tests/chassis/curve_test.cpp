@@ -145,28 +145,4 @@ TEST_F(CurveFileTest, LoadsCrLfFileWithSectionsInAnyOrder)
     EXPECT_EQ(c.Y, (std::vector<float>{0.0f, -5.5f, -40.0f}));
 }
 
-// A missing file or a count below 1 empties the curve; missing point sections
-// read as (0, 0).
-TEST_F(CurveFileTest, MissingFileCountOrPointSections)
-{
-    CCurve c = twoPoints();
-    c.load(path("absent.vqcv"));
-    EXPECT_EQ(c.size(), 0u);
-    EXPECT_EQ(load("neg.vqcv", "[HEADER]\nVALUES=-4\n\n[VALUE0]\nX=1\nY=2\n\n").size(), 0u);
-    const CCurve gap = load("gap.vqcv", "[HEADER]\nVALUES=2\n\n[VALUE0]\nX=1\nY=2\n\n");
-    EXPECT_EQ(gap.X, (std::vector<float>{1.0f, 0.0f}));
-    EXPECT_EQ(gap.Y, (std::vector<float>{2.0f, 0.0f}));
-}
-
-TEST_F(CurveFileTest, HugeCountIsClampedToWhatTheFileCanHold)
-{
-    const std::string text = "[HEADER]\nVALUES=2000000000\n\n[VALUE0]\nX=1\nY=2\n\n";
-    testing::internal::CaptureStdout();
-    const CCurve c = load("huge.vqcv", text);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(c.size(), text.size() / 8);
-    EXPECT_NE(out.find("declares 2000000000 values"), std::string::npos) << out;
-    EXPECT_FLOAT_EQ(c.X[0], 1.0f);
-}
-
 }  // namespace

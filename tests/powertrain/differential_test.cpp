@@ -36,19 +36,30 @@ protected:
     CLimitedSlipDifferential differential{&drivetrain};
 };
 
-TEST_F(DifferentialTest, CommonRoadTorqueDrivesAllAndTheRestTurnsWheelsApart)
+// The road's torques reach the assembly whole: over the 6 kg·m² of shaft and
+// wheels the sum TA + TB changes the angular momentum by (TA + TB) · 1 s,
+// whatever their signs; the difference turns the wheels apart by ±(TA - TB)/2.
+TEST_F(DifferentialTest, RoadTorquesSumDrivesAllAndTheirDifferenceTurnsWheelsApart)
 {
-    roadTorques(10.0f, 6.0f);  // S = 12 gives every part +2, then ±2 N·m
-    EXPECT_FLOAT_EQ(driveShaft.speed, 2.0f);
-    EXPECT_FLOAT_EQ(wheelA.speed, 2.0f + 1.0f);
-    EXPECT_FLOAT_EQ(wheelB.speed, 2.0f - 1.0f);
-    roadTorques(10.0f, -6.0f);
-    EXPECT_FLOAT_EQ(driveShaft.speed, 2.0f);
-    EXPECT_FLOAT_EQ(wheelA.lastTorque, 8.0f);
-    EXPECT_FLOAT_EQ(wheelB.lastTorque, -8.0f);
-    roadTorques(5.0f, 0.0f);
-    EXPECT_FLOAT_EQ(wheelA.lastTorque, 2.5f);
-    EXPECT_FLOAT_EQ(wheelB.lastTorque, -2.5f);
+    const struct {
+        float a, b, shaft, wheelA, wheelB;  // torques; speeds after 1 s from rest
+    } cases[] = {
+        {10.0f, 6.0f, 16.0f / 6.0f, 16.0f / 6.0f + 1.0f, 16.0f / 6.0f - 1.0f},
+        {10.0f, -6.0f, 4.0f / 6.0f, 4.0f / 6.0f + 4.0f, 4.0f / 6.0f - 4.0f},
+        {5.0f, 0.0f, 5.0f / 6.0f, 5.0f / 6.0f + 1.25f, 5.0f / 6.0f - 1.25f},
+    };
+    for (const auto& c : cases) {
+        driveShaft.speed = wheelA.speed = wheelB.speed = differential.speed = 0.0f;
+        roadTorques(c.a, c.b);
+        EXPECT_FLOAT_EQ(driveShaft.speed, c.shaft) << c.a << " " << c.b;
+        EXPECT_FLOAT_EQ(wheelA.speed, c.wheelA) << c.a << " " << c.b;
+        EXPECT_FLOAT_EQ(wheelB.speed, c.wheelB) << c.a << " " << c.b;
+        float momentum = 0.0f;
+        const CGearNode* const parts[] = {&driveShaft, &wheelA, &wheelB, &differential};
+        for (const CGearNode* n : parts)
+            momentum += n->speed * n->inertia;
+        EXPECT_NEAR(momentum, c.a + c.b, 1e-5f);
+    }
 }
 
 TEST_F(DifferentialTest, DriveTorqueSetsTheCouplingAndTheCouplingPullsWheelsTogether)

@@ -116,9 +116,9 @@ TEST_F(DrivetrainRig, EngineRevsFreelyInNeutralAndRoadTorquesComeBackNegated)
         EXPECT_EQ(clutch.state, 2);
         EXPECT_NEAR((engine.speed - before) / kDt, 400.0f / 0.251f, 0.5f);  // engine and plate alone
     }
-    // The common 2 · 10 N·m slows the wheel side up to the gearbox; the
-    // rest turns wheel A back and B on, against the coupling.
-    const float common = -20.0f / (differential.inertia + finalDrive.inertia + 4.0f);
+    // The sum 30 + 10 N·m slows the wheel side up to the gearbox; the
+    // difference turns wheel A back and B on, against the coupling.
+    const float common = -40.0f / (differential.inertia + finalDrive.inertia + 4.0f);
     EXPECT_NEAR(wheelA.speed + wheelB.speed, 2.0f * (50.0f + 100.0f * kDt * common), 1e-3f);
     // Uncoupled they would part at 10 rad/s², 3 rad/s in 0.3 s.
     EXPECT_GT(wheelB.speed - wheelA.speed, 2.0f);

@@ -63,8 +63,10 @@ TEST_F(EngineNodeTest, BlendsCurvesCutsAtTheLimiterAndStallsBelow700Rpm)
     engine.rpm = 699;
     EXPECT_FLOAT_EQ(step(), -50.0f);  // stalled while turning forwards
     EXPECT_FLOAT_EQ(engine.getFuelFlow(), 0.0f);
+    engine.speed = -1.0f;
+    EXPECT_FLOAT_EQ(step(), 50.0f);  // turning backwards: it resists that too
     engine.speed = 0.0f;
-    EXPECT_FLOAT_EQ(step(), 50.0f);
+    EXPECT_FLOAT_EQ(step(), 0.0f);  // at rest it holds nothing, never pushes
 }
 
 TEST_F(EngineNodeTest, LowFuelSwingsTheFullLoadTorqueAroundHalf)

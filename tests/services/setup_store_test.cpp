@@ -36,8 +36,9 @@ struct Bytes {
     std::string data;
 };
 
-// Every field after the marker in file order, field k holding 1000 + k as an
-// int or a float according to its type. Groups: (count, is float).
+// Every field after the marker in file order, field k holding 50 + k as an
+// int or a float according to its type (so a bias of 50 % and every other
+// value one the car can use). Groups: (count, is float).
 std::string recordBody()
 {
     static constexpr std::pair<int, bool> kGroups[] = {{1, true}, {4, true}, {4, false}, {4, false}, {2, false},
@@ -46,7 +47,7 @@ std::string recordBody()
     Bytes b;
     int k = 0;
     for (auto [count, isFloat] : kGroups)
-        for (int i = 0; i < count; ++i, ++k) isFloat ? b.f32(1000.0f + k) : b.i32(1000 + k);
+        for (int i = 0; i < count; ++i, ++k) isFloat ? b.f32(50.0f + k) : b.i32(50 + k);
     return b.data;
 }
 const std::string kMarker = Bytes().i32(666).data;
@@ -69,7 +70,7 @@ std::vector<double> fields(const CSetupStore& s)
 std::vector<double> numberedFields(int shiftSpeed)
 {
     std::vector<double> v;
-    for (int k = 0; k < 46; ++k) v.push_back(1000 + k);
+    for (int k = 0; k < 46; ++k) v.push_back(50 + k);
     v.insert(v.end(), {666.0, double(shiftSpeed)});
     return v;
 }
