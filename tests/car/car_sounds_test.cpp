@@ -1,12 +1,15 @@
-// The car's sounds as the mixer hears them when the car runs into a wall:
-// the impact plays once on its channel, at the contact point.
+// The car's sounds as the mixer hears them: the impact when the car runs into
+// a wall, the scrape when it bottoms, and the engine note it updates.
 
 #include <cmath>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "car/solvi.h"
+#include "chassis/suspension.h"
 #include "sound/recording_mixer.h"
+#include "sound/sound_buffer.h"
 #include "sound/sound_system.h"
 #include "support/car_on_strip.h"
 
@@ -54,4 +57,61 @@ TEST_F(CarSounds, RunningIntoTheWallPlaysTheImpactAtTheContact)
     const RRecordingMixer::Call* volume = mixer.lastOf(RRecordingMixer::Op::SetVolume, 4);
     ASSERT_NE(volume, nullptr);
     EXPECT_GT(volume->ints.back(), 0);
+}
+
+// The scrape plays when a corner bottoms above 5 m/s, at most once per 0.5 s.
+TEST_F(CarSounds, BottomingScrapesAtSpeedAtMostTwiceASecond)
+{
+    drive(0.5f);
+    car->suspension[2]->contactPoint = car->getPosition() + car->matrix.yAxis() * 0.05f;
+    auto scrapes = [&] {
+        int n = 0;
+        for (const auto& call : mixer.callsOf(RRecordingMixer::Op::PlayEx, 4))
+            n += call.ints[2] == static_cast<int64_t>(car->sounds.scrapeSound->wave);
+        return n;
+    };
+    testing::internal::CaptureStdout();
+    car->speed = 5.0f;
+    car->checkBottoming(1.0f);  // too slow, but the clock runs
+    EXPECT_EQ(scrapes(), 0);
+    car->speed = 6.0f;
+    std::vector<int> heard;
+    for (int i = 0; i < 4; ++i) car->checkBottoming(0.3f), heard.push_back(scrapes());
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(heard, (std::vector<int>{1, 1, 1, 2}));
+}
+
+// Level (throttle demand 2.5 + rpm 0.0002) / 3 + 0.2, the note's volume 1.5
+// times that: 1000 rpm, no throttle: 0.266667 -> 0.4 of full (32760).
+// Pitch rpm * 22050 / 8000.
+TEST_F(CarSounds, EngineNoteFollowsTheEngineAndAnAssistedShiftCutsThePower)
+{
+    auto volume = [&] { return mixer.lastOf(RRecordingMixer::Op::SetVolume, 1)->ints[2]; };
+    car->carEngine.rpm = 1000;
+    car->carEngine.resetThrottle(0);
+    car->updateEngineSound(0, 1);
+    EXPECT_EQ(mixer.lastOf(RRecordingMixer::Op::SetFrequency, 1)->ints[2], 2756);
+    EXPECT_NEAR(volume(), 13104, 1);
+    car->carEngine.lowFuel = true;  // the sputter's swell and fade
+    car->carEngine.sputterPhase = 4.712389f;
+    car->updateEngineSound(0, 1);
+    EXPECT_EQ(volume(), 0);
+    car->carEngine.sputterPhase = 0;
+    car->updateEngineSound(0, 1);
+    EXPECT_NEAR(volume(), 6552, 1);
+    car->carEngine.running = false;
+    car->carEngine.sputterPhase = 1.5707964f;
+    car->updateEngineSound(0, 1);
+    EXPECT_EQ(volume(), 0);
+
+    car->shiftMode = 2;
+    car->gearbox.shiftState = 1;
+    for (unsigned gear : {3u, 2u}) {
+        car->gearbox.gear = gear;
+        car->clutch.engagementTarget = 1;
+        car->carEngine.setThrottle(0.7f);
+        car->updateEngineSound(0, 1);
+        EXPECT_EQ(car->clutch.engagementTarget, gear == 2 ? 1.0f : 0.0f) << gear;
+        EXPECT_EQ(car->carEngine.getThrottleTarget(), gear == 2 ? 0.7f : 0.0f) << gear;
+    }
 }

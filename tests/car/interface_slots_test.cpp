@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -34,64 +35,29 @@ long slotOf(Pmf pmf)
 
 TEST(InterfaceSlots, CarOperationsSitAtTheirPositions)
 {
-    EXPECT_SLOT(ICar, init, 0);
-    EXPECT_SLOT(ICar, showSteeringWheel, 1);
-    EXPECT_SLOT(ICar, setSteeringGain, 2);
-    EXPECT_SLOT(ICar, stepPhysics, 3);
-    EXPECT_SLOT(ICar, syncFrames, 4);
-    EXPECT_SLOT(ICar, setSteering, 5);
-    EXPECT_SLOT(ICar, setThrottle, 6);
-    EXPECT_SLOT(ICar, setBrake, 7);
-    EXPECT_SLOT(ICar, unusedSlot8, 8);
-    EXPECT_SLOT(ICar, setControls, 9);
-    EXPECT_SLOT(ICar, getThrottleInput, 10);
-    EXPECT_SLOT(ICar, getBrakeInput, 11);
-    EXPECT_SLOT(ICar, getMatrix, 12);
-    EXPECT_SLOT(ICar, getBody, 13);
-    EXPECT_SLOT(ICar, getVelocity, 14);
-    EXPECT_SLOT(ICar, getSpeed, 15);
-    EXPECT_SLOT(ICar, getDriverEye, 16);
-    EXPECT_SLOT(ICar, getViewPoint, 17);
-    EXPECT_SLOT(ICar, draw, 18);
-    EXPECT_SLOT(ICar, drawShadow, 19);
-    EXPECT_SLOT(ICar, getRpm, 20);
-    EXPECT_SLOT(ICar, getEngineSoundLevel, 21);
-    EXPECT_SLOT(ICar, getStateValue, 22);
-    EXPECT_SLOT(ICar, getWheelSoundValue, 23);
-    EXPECT_SLOT(ICar, getMaxWheelSpeedOnSurface, 24);
-    EXPECT_SLOT(ICar, getGearName, 25);
-    EXPECT_SLOT(ICar, getLapTimer, 26);
-    EXPECT_SLOT(ICar, setTextA, 27);
-    EXPECT_SLOT(ICar, getSteeringTorque, 28);
-    EXPECT_SLOT(ICar, getWheelEvent, 29);
-    EXPECT_SLOT(ICar, clearWheelEvents, 30);
-    EXPECT_SLOT(ICar, getWheelInfo, 31);
-    EXPECT_SLOT(ICar, getWheelSurfaces, 32);
-    EXPECT_SLOT(ICar, drawDebugText, 33);
-    EXPECT_SLOT(ICar, drawName, 34);
-    EXPECT_SLOT(ICar, updateEngineSound, 35);
-    EXPECT_SLOT(ICar, initSounds, 36);
-    EXPECT_SLOT(ICar, reset, 37);
-    EXPECT_SLOT(ICar, getOdometerKm, 38);
-    EXPECT_SLOT(ICar, setDriver, 39);
-    EXPECT_SLOT(ICar, getDriver, 40);
-    EXPECT_SLOT(ICar, onKey, 41);
-    EXPECT_SLOT(ICar, replayControl, 42);
-    EXPECT_SLOT(ICar, unusedSlot43, 43);
-    EXPECT_SLOT(ICar, leaveReplayView, 44);
-    EXPECT_SLOT(ICar, loadReplay, 45);
-    EXPECT_SLOT(ICar, setSkinName, 46);
-    EXPECT_SLOT(ICar, setOtherCars, 47);
-    EXPECT_SLOT(ICar, setProfiler, 48);
-    EXPECT_SLOT(ICar, setTextB, 49);
-    EXPECT_SLOT(ICar, drawSuspension, 50);
-    EXPECT_SLOT(ICar, drawMarker, 51);
-    EXPECT_SLOT(ICar, setTextC, 52);
-    EXPECT_SLOT(ICar, getConstant, 53);
-    EXPECT_SLOT(ICar, getShortName, 54);
-    EXPECT_SLOT(ICar, drawExtra, 55);
-    EXPECT_SLOT(ICar, resetInputDelay, 56);
-    EXPECT_SLOT(ICar, isAvailable, 57);
+    // In slot order, 0 to 57.
+    const long slots[] = {
+        slotOf(&ICar::init), slotOf(&ICar::showSteeringWheel), slotOf(&ICar::setSteeringGain),
+        slotOf(&ICar::stepPhysics), slotOf(&ICar::syncFrames), slotOf(&ICar::setSteering),
+        slotOf(&ICar::setThrottle), slotOf(&ICar::setBrake), slotOf(&ICar::unusedSlot8),
+        slotOf(&ICar::setControls), slotOf(&ICar::getThrottleInput), slotOf(&ICar::getBrakeInput),
+        slotOf(&ICar::getMatrix), slotOf(&ICar::getBody), slotOf(&ICar::getVelocity), slotOf(&ICar::getSpeed),
+        slotOf(&ICar::getDriverEye), slotOf(&ICar::getViewPoint), slotOf(&ICar::draw), slotOf(&ICar::drawShadow),
+        slotOf(&ICar::getRpm), slotOf(&ICar::getEngineSoundLevel), slotOf(&ICar::getStateValue),
+        slotOf(&ICar::getWheelSoundValue), slotOf(&ICar::getMaxWheelSpeedOnSurface), slotOf(&ICar::getGearName),
+        slotOf(&ICar::getLapTimer), slotOf(&ICar::setTextA), slotOf(&ICar::getSteeringTorque),
+        slotOf(&ICar::getWheelEvent), slotOf(&ICar::clearWheelEvents), slotOf(&ICar::getWheelInfo),
+        slotOf(&ICar::getWheelSurfaces), slotOf(&ICar::drawDebugText), slotOf(&ICar::drawName),
+        slotOf(&ICar::updateEngineSound), slotOf(&ICar::initSounds), slotOf(&ICar::reset),
+        slotOf(&ICar::getOdometerKm), slotOf(&ICar::setDriver), slotOf(&ICar::getDriver), slotOf(&ICar::onKey),
+        slotOf(&ICar::replayControl), slotOf(&ICar::unusedSlot43), slotOf(&ICar::leaveReplayView),
+        slotOf(&ICar::loadReplay), slotOf(&ICar::setSkinName), slotOf(&ICar::setOtherCars),
+        slotOf(&ICar::setProfiler), slotOf(&ICar::setTextB), slotOf(&ICar::drawSuspension),
+        slotOf(&ICar::drawMarker), slotOf(&ICar::setTextC), slotOf(&ICar::getConstant),
+        slotOf(&ICar::getShortName), slotOf(&ICar::drawExtra), slotOf(&ICar::resetInputDelay),
+        slotOf(&ICar::isAvailable)};
+    ASSERT_EQ(std::size(slots), 58u);
+    for (long i = 0; i < 58; ++i) EXPECT_EQ(slots[i], i);
 }
 
 TEST(InterfaceSlots, CarInterfaceIsATableAndNothingElse)

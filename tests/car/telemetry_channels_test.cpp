@@ -57,17 +57,13 @@ protected:
 
 }  // namespace
 
-TEST_F(BareCar, RegistersTheChannelsInTheirOrder)
+TEST_F(BareCar, RegistersItsChannelsAndSamplesOnlyWhileTheCounterIsAboveTheThreshold)
 {
     EXPECT_EQ(channelNames(car.telemetry),
               (std::vector<std::string>{"LAP_BEACON", "LAP_POS", "EN_INPUT", "EN_RPMS", "GEAR", "CLUTCH", "G_LAT",
                                         "G_LON", "AS_lf", "AS_rf", "AS_lr", "AS_rr", "ST_lf", "ST_rf", "ST_lr",
                                         "ST_rr", "SS_lf", "SS_rf", "SS_lr", "SS_rr", "GC_lf", "GC_rf", "GC_lr",
                                         "GC_rr"}));
-}
-
-TEST_F(BareCar, SamplesOnlyWhileTheCounterIsAboveTheThreshold)
-{
     car.recordTelemetry(0.003f);
     for (const auto& channel : car.telemetry.getChannels()) EXPECT_TRUE(channel->values.empty()) << channel->name;
 

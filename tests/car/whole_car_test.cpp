@@ -3,6 +3,7 @@
 // freezes when parked and times its sprint; and its damage regions.
 
 #include <cmath>
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -145,6 +146,31 @@ TEST(SolviDamage, CornersBendAndBreakByDepth)
         car.onCollision({1.0f, 0, 0.1f}, 0.5f);   // the middle band
         car.onCollision({1.0f, 0, 1.0f}, 0.05f);  // too shallow to count
         for (int i = 0; i < 4; ++i) EXPECT_EQ(car.wheels[i].alignmentOffset, offsets[i]) << i;
+    }
+    testing::internal::GetCapturedStdout();
+}
+
+// The bend is 10 * depth * u with u the next rand() / 32767, and 5 less that
+// at the front right.
+TEST(SolviDamage, BendGrowsWithTheDepth)
+{
+    TempDir dir;
+    WorkIn work(dir.path());
+    testing::internal::CaptureStdout();
+    {
+        CSolvi car;
+        const struct {
+            Vector3 at;
+            int wheel;
+        } corners[] = {{{1, 0, 1}, 0}, {{-1, 0, 1}, 1}, {{1, 0, -1}, 2}, {{-1, 0, -1}, 3}};
+        for (const auto& c : corners) {
+            std::srand(11);
+            const float u = static_cast<float>(std::rand() % 32768) / 32767.0f;
+            ASSERT_GT(u, 0.1f);
+            std::srand(11);
+            car.onCollision(c.at, 0.3f);
+            EXPECT_NEAR(car.wheels[c.wheel].alignmentOffset, c.wheel == 1 ? 5.0f - 3.0f * u : 3.0f * u, 1e-5f) << c.wheel;
+        }
     }
     testing::internal::GetCapturedStdout();
 }

@@ -113,23 +113,58 @@ TEST_F(WheelTest, SlipRatioAndFoldedSlipAngle)
     }
 }
 
-TEST_F(WheelTest, SkiddingHeatsAndRestCools)
+// One step of 0.1 s from the ambient 26 degrees, so that the tyre's own
+// cooling is nil and T' = 26 + (Q - 26) * 0.5 / heatMass 2 * 0.1: the heat
+// input Q shows exactly. The wheel is heavy enough (1e6 kg m2) to keep its
+// 12 rad/s through the step; radius 0.25, so the tread moves at 3 m/s like
+// the ground below it. Grip curves flat at 1, no skid-angle curve.
+// Airborne, 0.75 m/s across: slip speed 0.75, skid 0.05; Q = 12 * 0.79 +
+// 195 * 0.05 = 19.23, times the speed below 1 m/s, a tenth on sand.
+// In contact at 2450 N, 5 degrees (0.262466 m/s across): |Fy| = 2518.44
+// (the tyre's worked point) times the grip 1 - 0.1 dirt; skid 0.0174977;
+// Q = |Fy| 0.082 min(speed / 30, 1) + 9.48 + 195 * 0.0174977.
+// Afterwards the skid level takes the load factor 4900 / 2450 * 0.4 + 0.6 =
+// 1.4 (airborne at 4900 N) or 1, and wear grows by (skid * 0.02 + 0.01) *
+// 0.1 * 12; dirt by 0.012 on gravel or by -0.0024 on tarmac.
+TEST(WheelHeatTest, OneStepOfHeatWearAndDirt)
 {
-    CWheel locked;
-    setUpWheel(locked);
-    for (int i = 0; i < 100; ++i) {
-        roll(20, 20 / 0.3f);
-        run(1, 20.0f);
-        locked.setContactVelocity({0, 0, 20});
-        locked.angularSpeed = 0.0f;
-        locked.step(kDt, 26.0f, 20.0f);
+    const struct {
+        const char* what;
+        bool contact;
+        int kind;
+        float carSpeed, dirt, temperature, forceLat, skid, wear, dirtAfter;
+    } cases[] = {
+        {"airborne", false, 0, 2.0f, 0, 25.83075f, 0, 0.07f, 0.01368f, 0},
+        {"airborne creeping", false, 0, 0.5f, 0, 25.590375f, 0, 0.07f, 0.01368f, 0},
+        {"airborne reversing", false, 0, -0.5f, 0, 25.109625f, 0, 0.07f, 0.01368f, 0},
+        {"airborne over sand", false, 3, 2.0f, 0, 25.398075f, 0, 0.07f, 0.01368f, 0},
+        {"half the heat speed", true, 0, 15.0f, 0, 28.253702f, 2518.44f, 0.0174977f, 0.01241995f, 0},
+        {"past the heat speed", true, 0, 60.0f, 0, 30.835103f, 2518.44f, 0.0174977f, 0.01241995f, 0},
+        {"dirty tread", true, 0, 60.0f, 0.5f, 30.576963f, 2392.52f, 0.0174977f, 0.01241995f, 0.4976f},
+        {"on gravel", true, 1, 60.0f, 0, 25.898510f, 2518.44f, 0.0174977f, 0.01241995f, 0.012f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CWheel w;
+        w.temperatureGripCurve.addValue(0, 1);
+        w.wearGripCurve.addValue(0, 1);
+        w.radius = 0.25f;
+        w.inertia = 1e6f;
+        w.groundNormal = {0, 1, 0};
+        w.temperature = 26.0f;
+        w.inContact = c.contact;
+        w.surfaceKind = c.kind;
+        w.dirt = c.dirt;
+        w.load = c.contact ? 2450.0f : 4900.0f;
+        w.setContactVelocity({c.contact ? 0.2624660f : 0.75f, 0, 3});
+        w.angularSpeed = 12.0f;
+        w.step(0.1f, 26.0f, c.carSpeed);
+        EXPECT_NEAR(w.temperature, c.temperature, 5e-4f);
+        EXPECT_NEAR(std::fabs(w.forceLat), c.forceLat, 0.1f);
+        EXPECT_NEAR(w.skidLevel, c.skid, 1e-6f);
+        EXPECT_NEAR(w.wear, c.wear, 1e-7f);
+        EXPECT_NEAR(w.dirt, c.dirtAfter, 1e-7f);
     }
-    EXPECT_GT(locked.temperature, w.temperature + 15.0f);
-    EXPECT_GT(locked.skidLevel, 1.0f);
-    const float hot = locked.temperature;
-    locked.setContactVelocity({0, 0, 0});
-    locked.step(kDt, 26.0f, 0.0f);
-    EXPECT_LT(locked.temperature, hot);
 }
 
 TEST_F(WheelTest, WearDirtAndFlatSpotPerRadianTurned)

@@ -44,50 +44,25 @@ struct CountedFrame : CSceneFrame {
 
 }  // namespace
 
-TEST(EngineTest, ConstructorPrintsBannerThenStartsTimer) {
+// The banner, the timer, the frames the engine owns and the lists its
+// destructor reports, in order.
+TEST(EngineTest, OwnsItsFramesFromBannerToFarewell) {
+    int deaths = 0;
     testing::internal::CaptureStdout();
     REngine* engine = new REngine();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string(kBanner) + "Init high performance timer...\n");
     EXPECT_GT(engine->system.getTimeMs(), 0u);
-    testing::internal::CaptureStdout();
-    delete engine;
-    testing::internal::GetCapturedStdout();
-}
-
-TEST(EngineTest, CreateFrameAppendsOwnedFramesLinkedToEngine) {
-    testing::internal::CaptureStdout();
-    {
-        REngine engine;
-        CSceneFrame* a = engine.createFrame();
-        CSceneFrame* b = engine.createFrame();
-        EXPECT_NE(a, b);
-        EXPECT_EQ(engine.frames, (std::vector<CSceneFrame*>{a, b}));
-        EXPECT_EQ(a->engine, &engine);
-        EXPECT_EQ(b->engine, &engine);
-        EXPECT_EQ(a->parent, nullptr);
-    }
-    testing::internal::GetCapturedStdout();
-}
-
-TEST(EngineTest, DestructorReportsEachListInOrderAndDeletesFrames) {
-    int deaths = 0;
-    testing::internal::CaptureStdout();
-    REngine* engine = new REngine();
-    engine->createFrame();
+    CSceneFrame* a = engine->createFrame();
+    EXPECT_EQ(engine->frames, (std::vector<CSceneFrame*>{a}));
+    EXPECT_EQ(a->engine, engine);
+    EXPECT_EQ(a->parent, nullptr);
     engine->frames.push_back(new CountedFrame(&deaths));
     engine->frames.push_back(new CountedFrame(&deaths));
-    testing::internal::GetCapturedStdout();
-
     testing::internal::CaptureStdout();
     delete engine;
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Deleting texture\n"
-              "Deleting frames\n"
-              "Deleting geometries\n"
-              "Deleting materials\n"
-              "Deleting cameras\n"
-              "Deleting device\n"
-              "Deleting direct3d\n");
+              "Deleting texture\nDeleting frames\nDeleting geometries\nDeleting materials\nDeleting cameras\n"
+              "Deleting device\nDeleting direct3d\n");
     EXPECT_EQ(deaths, 2);
 }
 

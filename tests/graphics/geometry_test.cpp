@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,22 @@ TEST(GeometryWeldTest, OnlyCornersCloserThanATenthOfAMillimetreMerge) {
     EXPECT_EQ(unique({1, 2.00003f, 3.00004f}), 1);  // 0.00005 along a diagonal
     EXPECT_EQ(unique({1.0002f, 2, 3}), 2);
     EXPECT_EQ(unique({1, 2, 2.9998f}), 2);
+}
+
+TEST(GeometryWeldTest, ACornerNearTwoVerticesTakesTheFirstNotTheNearest) {
+    // 0 at x = 0, 1 at x = 0.00015 (too far from 0), then 0.00008: within
+    // reach of both, it takes vertex 0; 0.00014 takes 1.
+    RGeometry g;
+    g.allocPositions(4);
+    g.allocNormals(4);
+    g.positions = {{0, 0, 0}, {0.00015f, 0, 0}, {0.00008f, 0, 0}, {0.00014f, 0, 0}};
+    ASSERT_TRUE(g.weld(false));
+    EXPECT_EQ(g.indices, (std::vector<uint16_t>{0, 1, 0, 1}));
+    // Coordinates too large for float to hold points 0.0001 apart weld
+    // only when identical; infinities and NaN never weld.
+    g.positions = {{4096, 0, 0}, {4096.0005f, 0, 0}, {INFINITY, 0, 0}, {NAN, 0, 0}};
+    ASSERT_TRUE(g.weld(false));
+    EXPECT_EQ(g.uniqueVertexCount, 4);
 }
 
 TEST(GeometryWeldTest, NormalAndUvMustMatchExactlyButTheLightmapDoesNot) {

@@ -73,18 +73,9 @@ TEST(TyreSweep, PicksTheCarsParameterSetByFileName)
     EXPECT_TRUE(contains(error, "short.vqt") && contains(error, "3 bytes")) << error;
 }
 
-TEST(TyreSweep, SamplesUseTheCarsOwnTyreCode)
-{
-    const CTyre tyre = frontTyre();
-    const TyreSample s = sampleTyre(tyre, 6.0f, 0.04f, TyreConditions());
-    CTyre direct = tyre;
-    direct.setInputs(6.0f, 0.04f, 0, 4000, true, 1, 1, 0, 0, 1, 1, 0, 0, 50, false);
-    direct.computeForces();
-    EXPECT_EQ(std::vector<float>({s.fx, s.fy, s.mz, s.load}),
-              std::vector<float>({direct.forceLong, direct.forceLat, direct.alignMoment, 4000.0f}));
-}
-
-TEST(TyreSweep, LateralCurveOfTheFrontTyreAt4000N)
+// The sweeps' ranges and steps, and the peaks they find on the bundled front
+// tyre at 4000 N (the force law itself has its own tests).
+TEST(TyreSweep, CurvesOfTheFrontTyreAt4000N)
 {
     const std::vector<TyreSample> lat = sweepSlipAngle(frontTyre(), TyreConditions());
     ASSERT_GT(lat.size(), 100u);
@@ -92,30 +83,15 @@ TEST(TyreSweep, LateralCurveOfTheFrontTyreAt4000N)
     EXPECT_EQ(lat.back().slipAngle, 90.0f);
     const auto zero = std::find_if(lat.begin(), lat.end(), [](const TyreSample& s) { return s.slipAngle == 0.0f; });
     ASSERT_NE(zero, lat.end());
-    // Through the origin with fine steps near the peak; odd in the slip angle.
     EXPECT_EQ(zero->fy, 0.0f);
-    EXPECT_NEAR((zero + 1)->slipAngle, 0.1f, 1e-6f);
-    EXPECT_LT((zero - 1)->fy, 0.0f);
-    for (std::size_t i = 0; i < lat.size(); ++i) EXPECT_FLOAT_EQ(lat[i].fy, -lat[lat.size() - 1 - i].fy);
+    EXPECT_NEAR((zero + 1)->slipAngle, 0.1f, 1e-6f);  // fine steps near the peak
     const TyrePeak peak = lateralPeak(lat);
     EXPECT_GE(peak.slip, 4.0f);
     EXPECT_LE(peak.slip, 12.0f);
-    // Rises monotonically up to the peak, then stays positive and finite.
-    for (auto it = zero + 1; it != lat.end(); ++it) {
-        ASSERT_TRUE(std::isfinite(it->fy) && std::isfinite(it->mz)) << it->slipAngle;
-        EXPECT_GT(it->fy, 0.0f) << it->slipAngle;
-        if (it->slipAngle <= peak.slip) {
-            EXPECT_GT(it->fy, (it - 1)->fy) << it->slipAngle;
-        }
-        EXPECT_EQ(it->fx, 0.0f);
-    }
     // The peak is RD x load x L, L = 1 - (4000 - 2450) x 7.91e-5.
     EXPECT_NEAR(peak.force, 1.28 * 4000 * (1 - 1550 * 7.91e-5), 5.0);
-    EXPECT_LT(lat.back().fy, peak.force);
-}
+    for (auto it = zero + 1; it != lat.end(); ++it) ASSERT_TRUE(it->fy > 0 && std::isfinite(it->mz)) << it->slipAngle;
 
-TEST(TyreSweep, LongitudinalCurveOfTheFrontTyreAt4000N)
-{
     const std::vector<TyreSample> lon = sweepSlipRatio(frontTyre(), TyreConditions());
     EXPECT_EQ(lon.front().slipRatio, -1.0f);
     EXPECT_EQ(lon.back().slipRatio, 1.0f);
@@ -125,11 +101,6 @@ TEST(TyreSweep, LongitudinalCurveOfTheFrontTyreAt4000N)
     EXPECT_LE(braking.slip, -0.05f);
     EXPECT_GE(braking.slip, -0.25f);
     EXPECT_NEAR(braking.force, -1.05 * traction.force, 1e-3 * traction.force);
-    for (const TyreSample& s : lon) {
-        ASSERT_TRUE(std::isfinite(s.fx));
-        EXPECT_EQ(s.fx > 0, s.slipRatio > 0) << s.slipRatio;
-        EXPECT_EQ(s.fx < 0, s.slipRatio < 0) << s.slipRatio;
-    }
 }
 
 TEST(TyreSweep, CombinedGridAndCsv)

@@ -19,10 +19,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-}  // namespace
-
 TEST(Vqsim, ProbeLoadsReportsAndUnloadsTheCarInItsRunDirectory)
 {
     TempDir dir;

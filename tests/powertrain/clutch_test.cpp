@@ -88,4 +88,25 @@ TEST_F(ClutchTest, SlippingLocksOnlyBelowTheTighterThresholdAndReversalMeetsInTh
     EXPECT_FLOAT_EQ(drivetrain.queue[0].torque, 950.0f);  // pulls the engine up
 }
 
+// Left to itself the clutch sets its own thresholds: new, it holds up to a
+// relative slip of 0.025; locked, up to 0.225; slipping, it locks only below
+// 0.0025.
+TEST_F(ClutchTest, KeepsItsOwnLockAndBreakAwayThresholds)
+{
+    clutch.engagementTarget = clutch.engagement = 1.0f;
+    auto torquesAt = [&](float engineSpeed, float gearboxSpeed) {
+        engineSide.speed = engineSpeed;
+        gearboxSide.speed = gearboxSpeed;
+        drivetrain.queue.clear();
+        clutch.step(0.003f);
+        return drivetrain.queue.size();
+    };
+    EXPECT_EQ(torquesAt(100, 97.6f), 0u);   // 100 / 97.6 - 1 = 0.0246
+    EXPECT_EQ(torquesAt(100, 82.0f), 0u);   // 0.2195
+    EXPECT_EQ(torquesAt(100, 81.0f), 2u);   // 0.2346: breaks away
+    EXPECT_EQ(torquesAt(100, 99.72f), 2u);  // 0.00281: still slipping
+    EXPECT_EQ(torquesAt(100, 99.8f), 0u);   // 0.00200: locks
+    EXPECT_EQ(clutch.state, 2);
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include "powertrain/drivetrain.h"
@@ -80,6 +81,23 @@ TEST_F(EngineNodeTest, LowFuelSwingsTheFullLoadTorqueAroundHalf)
     double sum = 0.0;
     for (int i = 0; i < 3142; ++i) engine.rpm = 1909, sum += step();
     EXPECT_NEAR(sum / 3142, 200.0, 1.0);
+}
+
+// The phase turns 0.001 rad per radian the engine turns: 0.005 a step at
+// 500 rad/s and 0.01 s; a step's torque uses the phase it started with.
+TEST_F(EngineNodeTest, SputterPhaseTurnsWithTheEngine)
+{
+    engine.resetThrottle(1.0f);
+    engine.coastCurve = CCurve();
+    engine.lowFuel = true;
+    engine.speed = 500.0f;
+    EXPECT_FLOAT_EQ(step(), 200.0f);  // 400 * (sin 0 + 1) / 2
+    for (int i = 0; i < 9; ++i) step();
+    EXPECT_NEAR(engine.sputterPhase, 0.05f, 1e-6f);
+    EXPECT_NEAR(step(), 200.0f * (1.0f + std::sin(0.05f)), 1e-3f);
+    engine.sputterPhase = 6.28f;  // past 2 pi once: 6.285 - 6.2831855
+    step();
+    EXPECT_NEAR(engine.sputterPhase, 0.0018145f, 1e-6f);
 }
 
 TEST_F(EngineNodeTest, OverRevDamagePeakPowerAndCoastCurve)

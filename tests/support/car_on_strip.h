@@ -59,8 +59,8 @@ public:
         out = pose.getPosition();
         return out;
     }
-    bool isExcludedA() override { return true; }  // never collided with in these tests
-    bool isExcludedB() override { return false; }
+    bool isExcludedA() override { return excludedA; }
+    bool isExcludedB() override { return excludedB; }
     void unusedSlot20() override {}
     void unusedSlot21() override {}
     void unusedSlot22() override {}
@@ -68,6 +68,7 @@ public:
     const Matrix4* getPoseMatrix() override { return &pose; }
 
     Matrix4 pose;
+    bool excludedA = true, excludedB = false;  // not collided with unless a test says so
     int fills = 0;
     bool released = false;
     std::vector<uint8_t> restored;
