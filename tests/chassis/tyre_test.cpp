@@ -134,8 +134,9 @@ TEST(Tyre, OddInSlipAngleAndBoundedByTheFrictionCircle)
                     // Slip alone never pulls more than the peak friction
                     // (braking adds its 5 %); camber thrust comes on top.
                     const float L = std::max(0.0f, 1.0f - (Fz - 2450) * 6.36e-5f);
-                    if (gamma == 0.0f)
+                    if (gamma == 0.0f) {
                         EXPECT_LE(std::hypot(a.forceLong, a.forceLat), 1.05f * 1.028f * L * Fz * 1.0001f) << describe(p);
+                    }
                 }
 }
 
@@ -329,7 +330,7 @@ TEST(TyreFile, ReadsTheTenFieldsFromTheirOffsetsAndWritesThemBack)
     EXPECT_FALSE(t.save((dir / "no/such/folder/t.vqt").string()));
 }
 
-TEST(TyreFile, ShortMissingOrNonFiniteFilesAreReported)
+TEST(TyreFile, ShortOrMissingFilesAreReported)
 {
     TempDir dir;
     for (std::size_t size : {0u, 40u, 67u}) {
@@ -345,11 +346,6 @@ TEST(TyreFile, ShortMissingOrNonFiniteFilesAreReported)
     EXPECT_FALSE(t.loadFile((dir / "none.vqt").string()));
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "CTyre::loadFile : cannot open tyre file " + (dir / "none.vqt").string() + ", keeping defaults\n");
-    std::vector<unsigned char> bytes = numberedRecord(68);
-    const float nan = std::nanf("");
-    std::memcpy(&bytes[36], &nan, 4);  // STIFFX
-    EXPECT_NE(load(t, dir / "nan.vqt", bytes, true).find("not a finite number at byte 36"), std::string::npos);
-    EXPECT_TRUE(std::isnan(t.STIFFX));
 }
 
 // The bundled files hold the car's values; the aligning-moment coefficients
