@@ -14,24 +14,25 @@
 #include "host/replay_playback.h"
 #include "host/run_outputs.h"
 #include "host/script_driver.h"
+#include "host/car_console.h"
 
 namespace {
 
 void printDriveUsage()
 {
-    std::printf("usage: vqsim drive [OPTIONS]\n\n"
-                "Drives the car headless on the track: laps are printed as they are completed,\n"
-                "a summary at the end. Without --laps or --seconds it drives one lap.\n\nOptions:\n"
-                "  --laps N         stop after N completed laps\n"
-                "  --seconds S      stop after S simulated seconds\n"
-                "  --script FILE    drive with timed inputs from FILE instead of the autopilot\n"
-                "  --track NAME     track folder under data/tracks (default valley), or 'strip' for\n"
-                "                   the built-in flat test strip\n"
-                "  --replay FILE    play a replay file back instead of driving: it is copied into\n"
-                "                   the run's replay/ folder (the source is never written), the car\n"
-                "                   loads it and shows every frame; prints frames, duration, laps.\n"
-                "                   The run directory must not hold FILE; without --run-dir it is\n"
-                "                   ./run-replay-NAME beside the default ./run\n");
+    hostPrintf("usage: vqsim drive [OPTIONS]\n\n"
+               "Drives the car headless on the track: laps are printed as they are completed,\n"
+               "a summary at the end. Without --laps or --seconds it drives one lap.\n\nOptions:\n"
+               "  --laps N         stop after N completed laps\n"
+               "  --seconds S      stop after S simulated seconds\n"
+               "  --script FILE    drive with timed inputs from FILE instead of the autopilot\n"
+               "  --track NAME     track folder under data/tracks (default valley), or 'strip' for\n"
+               "                   the built-in flat test strip\n"
+               "  --replay FILE    play a replay file back instead of driving: it is copied into\n"
+               "                   the run's replay/ folder (the source is never written), the car\n"
+               "                   loads it and shows every frame; prints frames, duration, laps.\n"
+               "                   The run directory must not hold FILE; without --run-dir it is\n"
+               "                   ./run-replay-NAME beside the default ./run\n");
     printDriveOptionHelp();
 }
 
@@ -62,7 +63,7 @@ int runReplay(DriveOptions& o)
                      source.string().c_str(), runDir.string().c_str());
         return 1;
     }
-    std::printf("vqsim: replay run directory %s\n", runDir.string().c_str());
+    hostPrintf("vqsim: replay run directory %s\n", runDir.string().c_str());
 
     CarRunPaths paths;
     if (!enterCarRun(o.car, paths)) return 1;
@@ -77,13 +78,13 @@ int runReplay(DriveOptions& o)
                      paths.runDir.c_str(), copy.c_str(), ec.message().c_str());
         return 1;
     }
-    std::printf("vqsim: copied %s to %s/%s\n", source.string().c_str(), paths.runDir.c_str(), copy.c_str());
+    hostPrintf("vqsim: copied %s to %s/%s\n", source.string().c_str(), paths.runDir.c_str(), copy.c_str());
 
     DriveSession session(o.car, paths, o.session);
     if (!session.start()) return 1;
     ReplayPlayback playback(*session.car());
     const bool whole = playback.load(copy);
-    if (!whole) std::printf("vqsim: the car could not read all of %s; playing what it read\n", copy.c_str());
+    if (!whole) hostPrintf("vqsim: the car could not read all of %s; playing what it read\n", copy.c_str());
     playback.play();
     playback.finish();
     playback.print(name);
@@ -104,8 +105,8 @@ int runDriveCommand(int argc, const char* const* argv)
     }
     const float msPerStep = o.session.dt * 1000.0f;
     if (std::fabs(msPerStep - std::round(msPerStep)) > 1e-4f)
-        std::printf("vqsim: note: a step of %g s is not a whole number of milliseconds; the car's clocks will drift\n",
-                    o.session.dt);
+        hostPrintf("vqsim: note: a step of %g s is not a whole number of milliseconds; the car's clocks will drift\n",
+                   o.session.dt);
     if (!o.replay.empty()) {
         if (o.laps || o.seconds > 0 || !o.script.empty() || !o.summaryPath.empty() || o.plots)
             return commandLineError("drive", "--replay plays a recorded drive back; it takes no --laps, --seconds, "
@@ -142,15 +143,15 @@ int runDriveCommand(int argc, const char* const* argv)
         std::snprintf(goal, sizeof goal, "%u lap%s", o.laps, o.laps == 1 ? "" : "s");
     else
         std::snprintf(goal, sizeof goal, "%g s", o.seconds);
-    std::printf("vqsim: driving %s with %s, dt %g s\n", goal, o.script.empty() ? "the autopilot" : o.script.c_str(),
-                o.session.dt);
+    hostPrintf("vqsim: driving %s with %s, dt %g s\n", goal, o.script.empty() ? "the autopilot" : o.script.c_str(),
+               o.session.dt);
     session.run(*driver, [&](const CarState& state) {
         if (o.laps && session.host().lapTimesMs.size() >= o.laps) return true;
         return state.time >= timeLimit;
     });
     if (o.laps && session.host().lapTimesMs.size() < o.laps) {
-        std::printf("vqsim: stopped after %.0f s with %zu of %u laps\n", session.time(),
-                    session.host().lapTimesMs.size(), o.laps);
+        hostPrintf("vqsim: stopped after %.0f s with %zu of %u laps\n", session.time(),
+                   session.host().lapTimesMs.size(), o.laps);
     } else if (o.laps) {
         // A few more frames past the line, so that the car's replay records
         // the last lap time too (it writes lap times into its next frame).

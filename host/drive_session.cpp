@@ -9,6 +9,7 @@
 #include "car/physics_world.h"
 #include "graphics/engine.h"
 #include "services/lap_timer.h"
+#include "host/car_console.h"
 
 namespace fs = std::filesystem;
 
@@ -79,7 +80,7 @@ bool DriveSession::start()
             return false;
         }
     }
-    std::printf("vqsim: track %s, %.0f m\n", track_.name().c_str(), track_.length());
+    hostPrintf("vqsim: track %s, %.0f m\n", track_.name().c_str(), track_.length());
     if (!checkCarData()) return false;
 
     world_ = std::make_unique<CPhysicsWorld>();
@@ -93,7 +94,7 @@ bool DriveSession::start()
         return false;
     }
     car_ = library_.car();
-    std::printf("vqsim: car \"%s\" from %s\n", car_->getShortName(), paths_.plugin.c_str());
+    hostPrintf("vqsim: car \"%s\" from %s\n", car_->getShortName(), paths_.plugin.c_str());
     selfEntry_ = std::make_unique<HostCarEntry>(car_, true);
     host_.carList.push_back(selfEntry_.get());
     std::fflush(stdout);
@@ -107,7 +108,7 @@ bool DriveSession::start()
             std::fprintf(stderr, "vqsim: %s\n", error.c_str());
             return false;
         }
-        std::printf("vqsim: rendering the sound into %s\n", settings_.soundPath.c_str());
+        hostPrintf("vqsim: rendering the sound into %s\n", settings_.soundPath.c_str());
     }
     if (!telemetry_.open(paths_.runDir + "/telemetry.csv"))
         std::fprintf(stderr, "vqsim: cannot write %s/telemetry.csv; the run goes on without it\n",
@@ -146,9 +147,9 @@ void DriveSession::account(const CarState& state)
     if (settings_.progressEvery > 0 && state.time >= nextProgress_) {
         nextProgress_ += settings_.progressEvery;
         const Track::Placement placed = track_.place(state.position.x, state.position.z);
-        std::printf("  t=%7.1f s  lap %zu  at %6.0f m  %+5.1f m off the line  %6.1f km/h  gear %-2s %5d rpm\n",
-                    state.time, host_.lapTimesMs.size() + 1, placed.s, placed.lateral, state.speed * 3.6f,
-                    state.gear.c_str(), state.rpm);
+        hostPrintf("  t=%7.1f s  lap %zu  at %6.0f m  %+5.1f m off the line  %6.1f km/h  gear %-2s %5d rpm\n",
+                   state.time, host_.lapTimesMs.size() + 1, placed.s, placed.lateral, state.speed * 3.6f,
+                   state.gear.c_str(), state.rpm);
         std::fflush(stdout);
     }
 }
@@ -205,7 +206,7 @@ bool DriveSession::finish()
     if (sound_.active()) {
         const double seconds = sound_.finish();
         sound_.release();
-        std::printf("vqsim: wrote %s (%.1f s of sound)\n", settings_.soundPath.c_str(), seconds);
+        hostPrintf("vqsim: wrote %s (%.1f s of sound)\n", settings_.soundPath.c_str(), seconds);
     }
     engine_.reset();
     bool unloaded = true;
@@ -217,11 +218,11 @@ bool DriveSession::finish()
     }
     if (telemetry_.rows() > 0) {
         telemetry_.close();
-        std::printf("vqsim: wrote %s (%ld rows)\n", telemetry_.path().c_str(), telemetry_.rows());
+        hostPrintf("vqsim: wrote %s (%ld rows)\n", telemetry_.path().c_str(), telemetry_.rows());
     }
     if (settings_.profile && !profiler_.sections().empty()) {
-        std::printf("profile (wall time of the car's sections):\n");
-        profiler_.report(stdout, stepNs_);
+        hostPrintf("profile (wall time of the car's sections):\n");
+        profiler_.report(hostOut(), stepNs_);
     }
     world_.reset();
     return unloaded;

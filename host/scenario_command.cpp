@@ -10,6 +10,7 @@
 #include "host/drive_session.h"
 #include "host/run_outputs.h"
 #include "host/scenario_drivers.h"
+#include "host/car_console.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ constexpr float kScenarioLimit = 90.0f;  // s
 
 void printScenarioUsage(const char* name, const char* what)
 {
-    std::printf("usage: vqsim %s [OPTIONS]\n\n%s\n\nOptions:\n", name, what);
+    hostPrintf("usage: vqsim %s [OPTIONS]\n\n%s\n\nOptions:\n", name, what);
     printDriveOptionHelp();
 }
 
@@ -57,22 +58,22 @@ int runAccelCommand(int argc, const char* const* argv)
                                     argc, argv, o, session);
     if (early >= 0) return early;
     AccelDriver driver(session->track());
-    std::printf("vqsim: standing start on the test strip\n");
+    hostPrintf("vqsim: standing start on the test strip\n");
     session->run(driver, [&](const CarState& state) { return driver.finished() || state.time >= kScenarioLimit; });
 
     auto show = [](const char* what, const std::optional<float>& t) {
         if (t)
-            std::printf("  %-16s %.2f s\n", what, *t);
+            hostPrintf("  %-16s %.2f s\n", what, *t);
         else
-            std::printf("  %-16s not reached\n", what);
+            hostPrintf("  %-16s not reached\n", what);
     };
-    std::printf("accel:\n");
+    hostPrintf("accel:\n");
     show("0-100 km/h", driver.time100);
     show("0-200 km/h", driver.time200);
     if (driver.quarterMile)
-        std::printf("  %-16s %.2f s at %.1f km/h\n", "quarter mile", *driver.quarterMile, driver.quarterMileSpeed);
+        hostPrintf("  %-16s %.2f s at %.1f km/h\n", "quarter mile", *driver.quarterMile, driver.quarterMileSpeed);
     RunSummary summary = session->summary();
-    if (summary.zeroTo100S) std::printf("  car's sprint clock (2-100 km/h): %.2f s\n", *summary.zeroTo100S);
+    if (summary.zeroTo100S) hostPrintf("  car's sprint clock (2-100 km/h): %.2f s\n", *summary.zeroTo100S);
     return finishRun(*session, summary, o);
 }
 
@@ -86,16 +87,16 @@ int runBrakeCommand(int argc, const char* const* argv)
                                     argc, argv, o, session);
     if (early >= 0) return early;
     BrakeDriver driver(session->track());
-    std::printf("vqsim: up to 100 km/h, then full brake\n");
+    hostPrintf("vqsim: up to 100 km/h, then full brake\n");
     session->run(driver, [&](const CarState& state) { return driver.stopDistance || state.time >= kScenarioLimit; });
 
     RunSummary summary = session->summary();
-    std::printf("brake:\n");
+    hostPrintf("brake:\n");
     if (driver.stopDistance) {
-        std::printf("  100-0 km/h       %.1f m in %.2f s\n", *driver.stopDistance, *driver.stopTime);
+        hostPrintf("  100-0 km/h       %.1f m in %.2f s\n", *driver.stopDistance, *driver.stopTime);
         summary.brake100To0M = *driver.stopDistance;
     } else {
-        std::printf("  100-0 km/h       not completed\n");
+        hostPrintf("  100-0 km/h       not completed\n");
     }
     return finishRun(*session, summary, o);
 }
@@ -110,11 +111,11 @@ int runSkidpadCommand(int argc, const char* const* argv)
                                     argc, argv, o, session, kSkidpadTrack);
     if (early >= 0) return early;
     SkidpadDriver driver(session->track(), kSkidpadRadius);
-    std::printf("vqsim: steady cornering on a %.0f m circle\n", kSkidpadRadius);
+    hostPrintf("vqsim: steady cornering on a %.0f m circle\n", kSkidpadRadius);
     session->run(driver, [&](const CarState& state) { return driver.finished() || state.time >= 240.0f; });
     RunSummary summary = session->summary();
-    std::printf("skidpad:\n  held %.1f km/h on the %.0f m circle: %.2f g\n", driver.heldSpeed * 3.6f,
-                kSkidpadRadius, driver.lateralG());
+    hostPrintf("skidpad:\n  held %.1f km/h on the %.0f m circle: %.2f g\n", driver.heldSpeed * 3.6f,
+               kSkidpadRadius, driver.lateralG());
     summary.skidpadG = driver.lateralG();
     return finishRun(*session, summary, o);
 }
