@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "host/arg_reader.h"
+#include "host/driver_aids.h"
 
 bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool scenario, std::string& error)
 {
@@ -36,6 +37,12 @@ bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool 
         } else if (arg == "--sound") {
             ok = args.value(o.session.soundPath);
             if (ok) o.session.soundPath = std::filesystem::absolute(o.session.soundPath).string();
+        } else if (arg == "--abs" || arg == "--tc") {
+            std::string text;
+            ok = args.value(text);
+            const std::optional<bool> on = parseOnOff(text);
+            if (ok && !on) return error = arg + " takes on or off, not '" + text + "'", false;
+            (arg == "--abs" ? o.session.abs : o.session.tractionControl) = on;
         } else if (arg == "--plots") {
             o.plots = true;
         } else if (arg == "--profile") {
@@ -63,6 +70,10 @@ void printDriveOptionHelp()
     std::printf("  --summary FILE   write the summary as JSON to FILE\n"
                 "  --dt S           physics step in seconds (default 0.003; whole milliseconds)\n"
                 "  --sound FILE     render the run's sound (engine, road, hits) into a WAV file\n"
+                "  --abs on|off     switch the anti-lock brakes with the car's key 'a' (the car starts\n"
+                "                   with them off)\n"
+                "  --tc on|off      switch the traction control with the car's key 't' (the car starts\n"
+                "                   with it on)\n"
                 "  --plots          PNG plots of speed and rpm over distance and of the driven line\n"
                 "  --profile        time the car's sections and print them at the end\n"
                 "  --progress S     a progress line every S simulated seconds (default 10)\n"

@@ -10,6 +10,7 @@
 #include "graphics/engine.h"
 #include "services/lap_timer.h"
 #include "host/car_console.h"
+#include "host/driver_aids.h"
 
 namespace fs = std::filesystem;
 
@@ -102,6 +103,12 @@ bool DriveSession::start()
     car_->init(engine_.get(), world_.get(), &track_, &host_);
     car_->setProfiler(settings_.profile ? &profiler_ : nullptr);
     car_->reset(startPosition(), startDirection());
+    for (auto [aid, on] : {std::pair{DriverAid::Abs, settings_.abs}, {DriverAid::TractionControl, settings_.tractionControl}})
+        if (on && !switchDriverAid(*car_, host_, aid, *on)) {
+            std::fprintf(stderr, "vqsim: the car did not switch its %s %s\n",
+                         aid == DriverAid::Abs ? "ABS" : "traction control", *on ? "on" : "off");
+            return false;
+        }
     nextProgress_ = settings_.progressEvery;
     if (!settings_.soundPath.empty()) {
         if (!sound_.start(*car_, settings_.soundPath, error)) {

@@ -39,6 +39,8 @@ struct DriveSettings {
     bool profile = false;        // time the car's sections
     float progressEvery = 10.0f; // simulated seconds between progress lines; 0 = none
     std::string soundPath;       // a WAV file to render the run's sound into; empty = silent
+    std::optional<bool> abs;     // switch the anti-lock brakes on or off; unset = as the car starts
+    std::optional<bool> tractionControl;  // likewise the traction control
 };
 
 class DriveSession {

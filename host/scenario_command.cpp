@@ -83,7 +83,8 @@ int runBrakeCommand(int argc, const char* const* argv)
     std::unique_ptr<DriveSession> session;
     const int early = startScenario("brake",
                                     "Up to 100 km/h on the flat test strip, then from the first step at or above\n"
-                                    "it the brake fully on, in gear, ABS as the car has it: the distance to rest.",
+                                    "it the brake fully on, in gear, the ABS as the car starts (off) or as --abs\n"
+                                    "sets it: the distance to rest.",
                                     argc, argv, o, session);
     if (early >= 0) return early;
     BrakeDriver driver(session->track());
