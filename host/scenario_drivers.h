@@ -74,6 +74,7 @@ private:
     LaunchSettings settings_;
     float lastShift_ = -1e9f;
     float targetSpeed_ = 8.0f;
+    float steeringTrim_ = 0;  // added to the pure-pursuit steering
     float onLineSince_ = -1.0f;
     bool lostLine_ = false;
 };
