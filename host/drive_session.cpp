@@ -71,9 +71,9 @@ bool DriveSession::start()
 {
     std::string error;
     if (settings_.track == kStripTrack) {
-        track_.makeStrip(3000.0f, 60.0f);
+        track_.makeStrip(settings_.stripLength, 60.0f);
     } else if (settings_.track == kSkidpadTrack) {
-        track_.makeCircle(40.0f);
+        track_.makeCircle(settings_.circleRadius);
     } else {
         const std::string trackFile = paths_.dataDir + "/tracks/" + settings_.track + "/track.txt";
         if (!track_.load(trackFile, error)) {

@@ -41,6 +41,8 @@ struct DriveSettings {
     std::string soundPath;       // a WAV file to render the run's sound into; empty = silent
     std::optional<bool> abs;     // switch the anti-lock brakes on or off; unset = as the car starts
     std::optional<bool> tractionControl;  // likewise the traction control
+    float stripLength = 3000.0f;  // m, the straights of the test strip
+    float circleRadius = 40.0f;   // m, the skidpad circle
 };
 
 class DriveSession {

@@ -64,7 +64,7 @@ void AccelDriver::drive(const CarState& car, float, DriverInputs& inputs)
 
 void BrakeDriver::drive(const CarState& car, float, DriverInputs& inputs)
 {
-    if (!brakeStart && car.speed * 3.6f >= 100.0f && car.time >= settings_.startDelay) {
+    if (!brakeStart && car.speed * 3.6f >= brakeFromKmh && car.time >= settings_.startDelay) {
         brakeStart = car.position;
         brakeStartTime = car.time;
     }

@@ -43,12 +43,15 @@ protected:
     Vector3 startPosition_{};
 };
 
-// A standing start to 100 km/h, then from the first frame at or above it the
-// brake fully on and the throttle closed, in gear, until the car stands.
+// A standing start to 100 km/h (or brakeFromKmh), then from the first frame
+// at or above it the brake fully on and the throttle closed, in gear, until
+// the car stands.
 class BrakeDriver : public AccelDriver {
 public:
     using AccelDriver::AccelDriver;
     void drive(const CarState& car, float dt, DriverInputs& inputs) override;
+
+    float brakeFromKmh = 100.0f;
 
     std::optional<Vector3> brakeStart;  // where the brake went on
     std::optional<float> brakeStartTime;
