@@ -24,3 +24,8 @@ int hostPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // With echo on: writes the car's lines printed so far to the terminal.
 void echoCarConsole();
+
+// The closing lines of the help of the commands that load no car.
+inline constexpr const char* kNoCarConsoleHelp =
+    "\nNo car is loaded: the file readers' own diagnostics show on the terminal\n"
+    "(the commands that load the car keep its console lines in console.log).\n";

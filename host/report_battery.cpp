@@ -70,8 +70,6 @@ void wheelSpeeds(ICar& car, float& front, float& rear)
     rear = 0.5f * (std::fabs(w[2].angularSpeed) + std::fabs(w[3].angularSpeed));
 }
 
-int gearNumber(const std::string& name) { return name == "N" || name == "R" ? 0 : std::atoi(name.c_str()); }
-
 // A standing start to 210 km/h, two seconds held there, then the clutch held
 // open (the shift-down button held) and the throttle closed until the car
 // has rolled down to 90 km/h.

@@ -9,13 +9,13 @@
 namespace {
 constexpr float kQuarterMile = 402.336f;  // m
 constexpr float kStopped = 0.05f;         // m/s
+}  // namespace
 
 int gearNumber(const std::string& name)
 {
     if (name.empty() || name == "N" || name == "R") return 0;
     return std::atoi(name.c_str());
 }
-}  // namespace
 
 AccelDriver::AccelDriver(const Track& track, LaunchSettings settings) : track_(track), settings_(settings) {}
 

@@ -6,10 +6,15 @@
 
 #include <array>
 #include <optional>
+#include <string>
 
 #include "host/driver.h"
 
 class Track;
+
+// The number of a forward gear from its name ("1" ... "6"); 0 for neutral,
+// reverse or nothing.
+int gearNumber(const std::string& name);
 
 struct LaunchSettings {
     float startDelay = 3.0f;      // s the car ignores inputs after a reset
