@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "host/run_directory.h"
+#include "host/car_console.h"
 
 namespace fs = std::filesystem;
 
@@ -20,12 +21,17 @@ bool enterCarRun(const CarRunOptions& options, CarRunPaths& paths)
         return false;
     }
     paths.runDir = run.path;
-    std::printf("vqsim: run directory %s\n", run.path.c_str());
+    hostPrintf("vqsim: run directory %s\n", run.path.c_str());
     std::fflush(stdout);
     // Resolved before leaving the caller's working directory.
     paths.plugin = fs::absolute(options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath).string();
     if (chdir(run.path.c_str()) != 0) {
         std::fprintf(stderr, "vqsim: cannot enter the run directory %s\n", run.path.c_str());
+        return false;
+    }
+    std::string error;
+    if (!redirectCarConsole(run.path + "/console.log", options.verbose, error)) {
+        std::fprintf(stderr, "vqsim: %s\n", error.c_str());
         return false;
     }
     // The car's damage draws on rand(): a fixed seed keeps runs repeatable.

@@ -28,6 +28,10 @@ bool parseCarRunOption(ArgReader& args, CarRunOptions& options, bool& known)
         return true;
     }
     if (arg == "--seed") return args.whole(options.seed);
+    if (arg == "--verbose") {
+        options.verbose = true;
+        return true;
+    }
     known = false;
     return true;
 }
@@ -63,7 +67,11 @@ void printCarRunOptionHelp()
                 "  --flag NAME    switch a named host flag on, e.g. LOADENGINECURVE (repeatable)\n"
                 "  --debug        set the host's debug flag: the car prints its debug lines\n"
                 "  --seed N       seed of the C library's random numbers (default 1)\n"
-                "  -h, --help     show this text\n");
+                "  --verbose      show the car's console lines on the terminal too\n"
+                "  -h, --help     show this text\n"
+                "\nThe car's console lines (its start-up banner, loading lines, fuel, resets,\n"
+                "damage, teardown) go verbatim to console.log in the run directory; the\n"
+                "terminal shows vqsim's own lines only, unless --verbose.\n");
 }
 
 std::string defaultPluginPath()

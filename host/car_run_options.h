@@ -10,6 +10,7 @@ struct CarRunOptions {
     std::string runDir = "run";
     std::vector<std::string> flags;
     bool debug = false;
+    bool verbose = false;  // echo the car's console lines on the terminal too
     unsigned seed = 1;
     bool help = false;
 };

@@ -10,6 +10,7 @@ const std::vector<Command>& allCommands()
         {"brake", "[OPTIONS]", "full stop from 100 km/h on the test strip: braking distance", runBrakeCommand},
         {"skidpad", "[OPTIONS]", "steady cornering on a 40 m circle: lateral acceleration held", runSkidpadCommand},
         {"check", "[--data DIR]", "check the car's data as a drive does, and list what was checked", runCheckCommand},
+        {"report", "[--out DIR] [OPTIONS]", "the car's data sheet and whole test battery on one page", runReportCommand},
         {"probe", "[OPTIONS]", "load the car plug-in, report what it is, unload it", runProbeCommand},
         {"tyre", "FILE [OPTIONS]", "tyre forces over slip for a tyre file: tables, CSV, plot", runTyreCommand},
         {"inspect", "FILE [--json]", "what a data file holds (models, textures, ...)", runInspectCommand},

@@ -28,6 +28,9 @@ int runAccelCommand(int argc, const char* const* argv);
 int runBrakeCommand(int argc, const char* const* argv);
 int runSkidpadCommand(int argc, const char* const* argv);
 
+// The data sheet and the whole battery (report_command.cpp).
+int runReportCommand(int argc, const char* const* argv);
+
 // The tyre rig (in tyre_command.cpp).
 int runTyreCommand(int argc, const char* const* argv);
 

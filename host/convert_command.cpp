@@ -12,6 +12,7 @@
 #include "host/arg_reader.h"
 #include "host/commands.h"
 #include "host/inspect_model.h"
+#include "host/car_console.h"
 
 namespace fs = std::filesystem;
 
@@ -40,6 +41,7 @@ void printConvertUsage()
         "  --allow-missing    write the model file even when textures are missing;\n"
         "                     their materials lose them\n"
         "  -h, --help         this text\n");
+    std::fputs(kNoCarConsoleHelp, stdout);
 }
 
 bool hasExtension(const std::string& path, const std::string& extension)

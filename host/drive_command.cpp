@@ -13,6 +13,7 @@
 #include "host/replay_playback.h"
 #include "host/run_outputs.h"
 #include "host/script_driver.h"
+#include "host/car_console.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ constexpr float kStuckAfter = 60.0f;
 
 void printDriveUsage()
 {
-    std::printf("usage: vqsim drive [OPTIONS]\n\n"
+    hostPrintf("usage: vqsim drive [OPTIONS]\n\n"
                 "Drives the car headless on the track: laps are printed as they are completed,\n"
                 "a summary at the end. Without --laps or --seconds it drives one lap.\n"
                 "A drive that ends before its goal (laps not completed in the time allowed, the\n"
@@ -66,7 +67,7 @@ int runReplay(DriveOptions& o)
                      source.string().c_str(), runDir.string().c_str());
         return 1;
     }
-    std::printf("vqsim: replay run directory %s\n", runDir.string().c_str());
+    hostPrintf("vqsim: replay run directory %s\n", runDir.string().c_str());
 
     CarRunPaths paths;
     if (!enterCarRun(o.car, paths)) return 1;
@@ -81,13 +82,13 @@ int runReplay(DriveOptions& o)
                      paths.runDir.c_str(), copy.c_str(), ec.message().c_str());
         return 1;
     }
-    std::printf("vqsim: copied %s to %s/%s\n", source.string().c_str(), paths.runDir.c_str(), copy.c_str());
+    hostPrintf("vqsim: copied %s to %s/%s\n", source.string().c_str(), paths.runDir.c_str(), copy.c_str());
 
     DriveSession session(o.car, paths, o.session);
     if (!session.start()) return 1;
     ReplayPlayback playback(*session.car());
     const bool whole = playback.load(copy);
-    if (!whole) std::printf("vqsim: the car could not read all of %s; playing what it read\n", copy.c_str());
+    if (!whole) hostPrintf("vqsim: the car could not read all of %s; playing what it read\n", copy.c_str());
     playback.play();
     playback.finish();
     playback.print(name);
@@ -144,14 +145,14 @@ int runDriveCommand(int argc, const char* const* argv)
         std::snprintf(goal, sizeof goal, "%u lap%s", o.laps, o.laps == 1 ? "" : "s");
     else
         std::snprintf(goal, sizeof goal, "%g s", o.seconds);
-    std::printf("vqsim: driving %s with %s, dt %g s\n", goal, o.script.empty() ? "the autopilot" : o.script.c_str(),
-                o.session.dt);
+    hostPrintf("vqsim: driving %s with %s, dt %g s\n", goal, o.script.empty() ? "the autopilot" : o.script.c_str(),
+               o.session.dt);
     session.run(*driver, [&](const CarState& state) {
         if (o.laps && session.host().lapTimesMs.size() >= o.laps) return true;
         return state.time >= timeLimit;
     });
     if (o.laps && session.host().lapTimesMs.size() < o.laps) {
-        std::printf("vqsim: stopped after %.0f s with %zu of %u laps\n", session.time(),
+        hostPrintf("vqsim: stopped after %.0f s with %zu of %u laps\n", session.time(),
                     session.host().lapTimesMs.size(), o.laps);
         session.endRun(RunEnd::TimeLimit);
     } else if (o.laps) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "host/arg_reader.h"
+#include "host/driver_aids.h"
 
 namespace {
 constexpr double kMostFuel = 1000.0;  // litres; the car's tank holds 15
@@ -59,6 +60,12 @@ bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool 
         } else if (arg == "--sound") {
             ok = args.value(o.session.soundPath);
             if (ok) o.session.soundPath = std::filesystem::absolute(o.session.soundPath).string();
+        } else if (arg == "--abs" || arg == "--tc") {
+            std::string text;
+            ok = args.value(text);
+            const std::optional<bool> on = parseOnOff(text);
+            if (ok && !on) return error = arg + " takes on or off, not '" + text + "'", false;
+            (arg == "--abs" ? o.session.abs : o.session.tractionControl) = on;
         } else if (arg == "--plots") {
             o.plots = true;
         } else if (arg == "--profile") {
@@ -89,6 +96,10 @@ void printDriveOptionHelp()
                 "  --fuel LITRES    fuel in the tank at the start (the car's own: 15); a drive ends\n"
                 "                   10 s after the car has stopped with an empty tank\n"
                 "  --sound FILE     render the run's sound (engine, road, hits) into a WAV file\n"
+                "  --abs on|off     switch the anti-lock brakes with the car's key 'a' (the car starts\n"
+                "                   with them off)\n"
+                "  --tc on|off      switch the traction control with the car's key 't' (the car starts\n"
+                "                   with it on)\n"
                 "  --plots          PNG plots of speed and rpm over distance and of the driven line\n"
                 "  --profile        time the car's sections and print them at the end\n"
                 "  --progress S     a progress line every S simulated seconds (default 10)\n"

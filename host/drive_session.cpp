@@ -10,6 +10,8 @@
 #include "graphics/engine.h"
 #include "host/data_check.h"
 #include "services/lap_timer.h"
+#include "host/car_console.h"
+#include "host/driver_aids.h"
 
 
 namespace {
@@ -53,9 +55,9 @@ bool DriveSession::start()
 {
     std::string error;
     if (settings_.track == kStripTrack) {
-        track_.makeStrip(3000.0f, 60.0f);
+        track_.makeStrip(settings_.stripLength, 60.0f);
     } else if (settings_.track == kSkidpadTrack) {
-        track_.makeCircle(40.0f);
+        track_.makeCircle(settings_.circleRadius);
     } else {
         const std::string trackFile = paths_.dataDir + "/tracks/" + settings_.track + "/track.txt";
         if (!track_.load(trackFile, error)) {
@@ -63,7 +65,7 @@ bool DriveSession::start()
             return false;
         }
     }
-    std::printf("vqsim: track %s, %.0f m\n", track_.name().c_str(), track_.length());
+    hostPrintf("vqsim: track %s, %.0f m\n", track_.name().c_str(), track_.length());
     if (!checkCarData()) return false;
 
     world_ = std::make_unique<CPhysicsWorld>();
@@ -77,7 +79,7 @@ bool DriveSession::start()
         return false;
     }
     car_ = library_.car();
-    std::printf("vqsim: car \"%s\" from %s\n", car_->getShortName(), paths_.plugin.c_str());
+    hostPrintf("vqsim: car \"%s\" from %s\n", car_->getShortName(), paths_.plugin.c_str());
     selfEntry_ = std::make_unique<HostCarEntry>(car_, true);
     host_.carList.push_back(selfEntry_.get());
     std::fflush(stdout);
@@ -85,17 +87,23 @@ bool DriveSession::start()
     car_->init(engine_.get(), world_.get(), &track_, &host_);
     if (settings_.fuel) {
         static_cast<CCar*>(car_)->fuel = *settings_.fuel;
-        std::printf("vqsim: %.1f l of fuel in the tank\n", *settings_.fuel);
+        hostPrintf("vqsim: %.1f l of fuel in the tank\n", *settings_.fuel);
     }
     car_->setProfiler(settings_.profile ? &profiler_ : nullptr);
     car_->reset(startPosition(), startDirection());
+    for (auto [aid, on] : {std::pair{DriverAid::Abs, settings_.abs}, {DriverAid::TractionControl, settings_.tractionControl}})
+        if (on && !switchDriverAid(*car_, host_, aid, *on)) {
+            std::fprintf(stderr, "vqsim: the car did not switch its %s %s\n",
+                         aid == DriverAid::Abs ? "ABS" : "traction control", *on ? "on" : "off");
+            return false;
+        }
     nextProgress_ = settings_.progressEvery;
     if (!settings_.soundPath.empty()) {
         if (!sound_.start(*car_, settings_.soundPath, error)) {
             std::fprintf(stderr, "vqsim: %s\n", error.c_str());
             return false;
         }
-        std::printf("vqsim: rendering the sound into %s\n", settings_.soundPath.c_str());
+        hostPrintf("vqsim: rendering the sound into %s\n", settings_.soundPath.c_str());
     }
     if (!telemetry_.open(paths_.runDir + "/telemetry.csv"))
         std::fprintf(stderr, "vqsim: cannot write %s/telemetry.csv; the run goes on without it\n",
@@ -138,9 +146,9 @@ void DriveSession::account(const CarState& state)
     if (settings_.progressEvery > 0 && state.time >= nextProgress_) {
         nextProgress_ += settings_.progressEvery;
         const Track::Placement placed = track_.place(state.position.x, state.position.z);
-        std::printf("  t=%7.1f s  lap %zu  at %6.0f m  %+5.1f m off the line  %6.1f km/h  gear %-2s %5d rpm\n",
-                    state.time, host_.lapTimesMs.size() + 1, placed.s, placed.lateral, state.speed * 3.6f,
-                    state.gear.c_str(), state.rpm);
+        hostPrintf("  t=%7.1f s  lap %zu  at %6.0f m  %+5.1f m off the line  %6.1f km/h  gear %-2s %5d rpm\n",
+                   state.time, host_.lapTimesMs.size() + 1, placed.s, placed.lateral, state.speed * 3.6f,
+                   state.gear.c_str(), state.rpm);
         std::fflush(stdout);
     }
 }
@@ -153,17 +161,17 @@ void DriveSession::watchForEnd(const CarState& state)
     const bool still = state.speed < kStandstill;
     const bool empty = fuel() <= 0.0f;
     if (empty && !dryReported_) {
-        std::printf("vqsim: the tank is empty at %.1f s\n", state.time);
+        hostPrintf("vqsim: the tank is empty at %.1f s\n", state.time);
         dryReported_ = true;
     }
     emptyStill_ = still && empty ? emptyStill_ + dt : 0.0f;
     still_ = still && !empty ? still_ + dt : 0.0f;
     if (emptyStill_ >= kOutOfFuelWait) {
-        std::printf("vqsim: out of fuel: the car has stood still with an empty tank for %.0f s\n", kOutOfFuelWait);
+        hostPrintf("vqsim: out of fuel: the car has stood still with an empty tank for %.0f s\n", kOutOfFuelWait);
         endRun(RunEnd::OutOfFuel);
     }
     if (settings_.stuckAfter > 0 && still_ >= settings_.stuckAfter) {
-        std::printf("vqsim: stuck: the car has not moved for %.0f s\n", settings_.stuckAfter);
+        hostPrintf("vqsim: stuck: the car has not moved for %.0f s\n", settings_.stuckAfter);
         endRun(RunEnd::Stuck);
     }
 }
@@ -222,7 +230,7 @@ bool DriveSession::finish()
     if (sound_.active()) {
         const double seconds = sound_.finish();
         sound_.release();
-        std::printf("vqsim: wrote %s (%.1f s of sound)\n", settings_.soundPath.c_str(), seconds);
+        hostPrintf("vqsim: wrote %s (%.1f s of sound)\n", settings_.soundPath.c_str(), seconds);
     }
     engine_.reset();
     bool unloaded = true;
@@ -234,11 +242,11 @@ bool DriveSession::finish()
     }
     if (telemetry_.rows() > 0) {
         telemetry_.close();
-        std::printf("vqsim: wrote %s (%ld rows)\n", telemetry_.path().c_str(), telemetry_.rows());
+        hostPrintf("vqsim: wrote %s (%ld rows)\n", telemetry_.path().c_str(), telemetry_.rows());
     }
     if (settings_.profile && !profiler_.sections().empty()) {
-        std::printf("profile (wall time of the car's sections):\n");
-        profiler_.report(stdout, stepNs_);
+        hostPrintf("profile (wall time of the car's sections):\n");
+        profiler_.report(hostOut(), stepNs_);
     }
     world_.reset();
     return unloaded;

@@ -43,6 +43,10 @@ struct DriveSettings {
     // Simulated seconds the car may stand still with fuel before the run
     // ends as stuck; 0 = never.
     float stuckAfter = 0;
+    std::optional<bool> abs;     // switch the anti-lock brakes on or off; unset = as the car starts
+    std::optional<bool> tractionControl;  // likewise the traction control
+    float stripLength = 3000.0f;  // m, the straights of the test strip
+    float circleRadius = 40.0f;   // m, the skidpad circle
 };
 
 // A car with an empty tank that has stood still this long ends the run.

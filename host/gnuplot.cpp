@@ -23,3 +23,18 @@ std::string gnuplotQuoted(const std::string& text)
     for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
     return out + "'";
 }
+
+bool runGnuplot(const std::string& script, std::string& error)
+{
+    FILE* gp = popen("gnuplot", "w");
+    if (!gp) {
+        error = "cannot start gnuplot";
+        return false;
+    }
+    std::fputs(script.c_str(), gp);
+    if (pclose(gp) != 0) {
+        error = "gnuplot failed";
+        return false;
+    }
+    return true;
+}

@@ -9,3 +9,6 @@ bool gnuplotAvailable();
 std::string pngTerminal();
 // gnuplot strings are single-quoted; a quote inside is doubled.
 std::string gnuplotQuoted(const std::string& text);
+// Feeds the script to a gnuplot process; false with a reason when it cannot
+// start or fails.
+bool runGnuplot(const std::string& script, std::string& error);

@@ -8,6 +8,7 @@
 #include "host/arg_reader.h"
 #include "host/commands.h"
 #include "host/inspect.h"
+#include "host/car_console.h"
 
 namespace {
 void printInspectUsage()
@@ -15,6 +16,7 @@ void printInspectUsage()
     std::printf("usage: vqsim inspect FILE [--json]\n\nShows what a data file holds. Known kinds:\n");
     for (const InspectKind& kind : inspectKinds()) std::printf("  %-8s %s\n", kind.extension, kind.what);
     std::printf("\nOptions:\n  --json       one JSON object instead of text\n  -h, --help   show this text\n");
+    std::fputs(kNoCarConsoleHelp, stdout);
 }
 }  // namespace
 

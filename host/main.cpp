@@ -14,7 +14,9 @@ void printUsage()
                 "The reference host of the Solvi car plug-in.\n\nCommands:\n");
     for (const Command& command : allCommands())
         std::printf("  %-8s %-28s %s\n", command.name, command.arguments, command.summary);
-    std::printf("\nWithout a command vqsim drives. 'vqsim COMMAND --help' describes a command.\n");
+    std::printf("\nWithout a command vqsim drives. 'vqsim COMMAND --help' describes a command.\n"
+                "The commands that load the car keep its console lines in console.log in the run\n"
+                "directory and show vqsim's own lines; --verbose shows the car's lines too.\n");
 }
 }  // namespace
 

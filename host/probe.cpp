@@ -7,6 +7,7 @@
 #include "host/plugin_library.h"
 #include "host/commands.h"
 #include "host/car_run.h"
+#include "host/car_console.h"
 
 namespace fs = std::filesystem;
 
@@ -33,9 +34,9 @@ int runProbe(const CarRunOptions& options)
             return 1;
         }
         ICar* car = library.car();
-        std::printf("vqsim: plug-in %s\n", plugin.c_str());
-        std::printf("vqsim: car \"%s\", constant %.1f, available: %s\n", car->getShortName(),
-                    car->getConstant(), car->isAvailable() ? "yes" : "no");
+        hostPrintf("vqsim: plug-in %s\n", plugin.c_str());
+        hostPrintf("vqsim: car \"%s\", constant %.1f, available: %s\n", car->getShortName(),
+                   car->getConstant(), car->isAvailable() ? "yes" : "no");
         std::fflush(stdout);
 
         // Clear what an earlier run left, so the files prove this unload.
@@ -53,8 +54,8 @@ int runProbe(const CarRunOptions& options)
                          written);
             status = 1;
         } else {
-            std::printf("vqsim: plug-in unloaded; the car's destructor wrote out/power.exp, out/coast.exp "
-                        "and cars/solvi/engine/power.exp\n");
+            hostPrintf("vqsim: plug-in unloaded; the car's destructor wrote out/power.exp, out/coast.exp "
+                       "and cars/solvi/engine/power.exp\n");
         }
     }
     return status;

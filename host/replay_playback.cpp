@@ -7,6 +7,7 @@
 #include "car/replay.h"
 #include "chassis/matrix4.h"
 #include "services/lap_timer.h"
+#include "host/car_console.h"
 
 namespace {
 // Far more frames than any drive records (a day at 30 a second); only a
@@ -70,10 +71,10 @@ double ReplayPlayback::durationSeconds() const { return frames() * (CReplay::kFr
 
 void ReplayPlayback::print(const std::string& name) const
 {
-    std::printf("vqsim: replay %s: %d frames, %.2f s (%d frames a second, one every %u ms)\n", name.c_str(), frames(),
-                durationSeconds(), CReplay::kFramesPerSecond, CReplay::kFrameMs);
-    std::printf("vqsim: replay distance %.0f m, top speed %.0f km/h\n", distance_, topSpeed_ * 3.6f);
-    if (laps_.empty()) std::printf("vqsim: replay lap times: none completed\n");
-    for (const ReplayLap& lap : laps_) std::printf("vqsim: replay lap %u: %s\n", lap.number, lapText(lap.timeMs).c_str());
-    if (bestLapMs_ != CLapTimer::kNoTime) std::printf("vqsim: replay best lap %s\n", lapText(bestLapMs_).c_str());
+    hostPrintf("vqsim: replay %s: %d frames, %.2f s (%d frames a second, one every %u ms)\n", name.c_str(), frames(),
+               durationSeconds(), CReplay::kFramesPerSecond, CReplay::kFrameMs);
+    hostPrintf("vqsim: replay distance %.0f m, top speed %.0f km/h\n", distance_, topSpeed_ * 3.6f);
+    if (laps_.empty()) hostPrintf("vqsim: replay lap times: none completed\n");
+    for (const ReplayLap& lap : laps_) hostPrintf("vqsim: replay lap %u: %s\n", lap.number, lapText(lap.timeMs).c_str());
+    if (bestLapMs_ != CLapTimer::kNoTime) hostPrintf("vqsim: replay best lap %s\n", lapText(bestLapMs_).c_str());
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/run_plots.h"
+#include "host/car_console.h"
 
 namespace {
 // What the car writes into the run directory, at unload or on first use.
@@ -23,27 +24,27 @@ int finishRun(DriveSession& session, const RunSummary& summary, const DriveOptio
     std::string carFiles;
     for (const char* file : kCarOutputs)
         if (std::filesystem::exists(session.runDir() + "/" + file)) carFiles += std::string(carFiles.empty() ? "" : ", ") + file;
-    if (!carFiles.empty()) std::printf("vqsim: the car wrote %s in %s\n", carFiles.c_str(), session.runDir().c_str());
+    if (!carFiles.empty()) hostPrintf("vqsim: the car wrote %s in %s\n", carFiles.c_str(), session.runDir().c_str());
 
     std::vector<std::string> targets{session.runDir() + "/summary.json"};
     if (!options.summaryPath.empty()) targets.push_back(options.summaryPath);
     for (const std::string& path : targets) {
         if (summary.write(path)) {
-            std::printf("vqsim: wrote %s\n", path.c_str());
+            hostPrintf("vqsim: wrote %s\n", path.c_str());
         } else {
             std::fprintf(stderr, "vqsim: cannot write the summary %s\n", path.c_str());
             status = 1;
         }
     }
     if (status == 0 && summary.ended != RunEnd::Goal) {
-        std::printf("vqsim: the run ended before its goal: %s\n", runEndName(summary.ended));
+        hostPrintf("vqsim: the run ended before its goal: %s\n", runEndName(summary.ended));
         status = kEndedEarlyStatus;
     }
     if (options.plots) {
         std::vector<std::string> written;
         std::string error;
         const bool ok = writeRunPlots(session.telemetry().path(), session.runDir(), written, error);
-        for (const std::string& png : written) std::printf("vqsim: wrote %s\n", png.c_str());
+        for (const std::string& png : written) hostPrintf("vqsim: wrote %s\n", png.c_str());
         if (!ok) {
             std::fprintf(stderr, "vqsim: %s\n", error.c_str());
             status = 1;

@@ -7,21 +7,6 @@
 namespace {
 // Column numbers of the telemetry CSV (1-based, as gnuplot counts).
 constexpr int kDistance = 2, kX = 3, kZ = 5, kSpeed = 6, kRpm = 7;
-
-bool runGnuplot(const std::string& script, std::string& error)
-{
-    FILE* gp = popen("gnuplot", "w");
-    if (!gp) {
-        error = "cannot start gnuplot";
-        return false;
-    }
-    std::fputs(script.c_str(), gp);
-    if (pclose(gp) != 0) {
-        error = "gnuplot failed";
-        return false;
-    }
-    return true;
-}
 }  // namespace
 
 bool writeRunPlots(const std::string& csvPath, const std::string& folder, std::vector<std::string>& written,

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/car_console.h"
+
 namespace {
 std::string number(double v)
 {
@@ -71,17 +73,17 @@ bool RunSummary::write(const std::string& path) const
 
 void RunSummary::print() const
 {
-    std::printf("summary:\n");
-    std::printf("  laps             %d\n", lapsCompleted);
-    if (bestLapS) std::printf("  best lap         %s\n", lapText(*bestLapS).c_str());
-    std::printf("  top speed        %.1f km/h\n", topSpeedKmh);
-    if (zeroTo100S) std::printf("  0-100 km/h       %.2f s\n", *zeroTo100S);
-    if (sprint2To100S) std::printf("  2-100 km/h       %.2f s (the car's sprint clock)\n", *sprint2To100S);
-    if (brake100To0M) std::printf("  100-0 km/h       %.1f m\n", *brake100To0M);
-    if (skidpadG) std::printf("  skidpad          %.2f g\n", *skidpadG);
-    std::printf("  simulated        %.1f s\n", simSeconds);
-    std::printf("  wall time        %.2f s (%.0fx real time)\n", wallSeconds, realTimeFactor);
-    std::printf("  longest off-road %.2f s\n", maxOffroadSeconds);
-    if (nanSeen) std::printf("  NaN seen in the car's state\n");
-    std::printf("  ended            %s\n", runEndName(ended));
+    hostPrintf("summary:\n");
+    hostPrintf("  laps             %d\n", lapsCompleted);
+    if (bestLapS) hostPrintf("  best lap         %s\n", lapText(*bestLapS).c_str());
+    hostPrintf("  top speed        %.1f km/h\n", topSpeedKmh);
+    if (zeroTo100S) hostPrintf("  0-100 km/h       %.2f s\n", *zeroTo100S);
+    if (sprint2To100S) hostPrintf("  2-100 km/h       %.2f s (the car's sprint clock)\n", *sprint2To100S);
+    if (brake100To0M) hostPrintf("  100-0 km/h       %.1f m\n", *brake100To0M);
+    if (skidpadG) hostPrintf("  skidpad          %.2f g\n", *skidpadG);
+    hostPrintf("  simulated        %.1f s\n", simSeconds);
+    hostPrintf("  wall time        %.2f s (%.0fx real time)\n", wallSeconds, realTimeFactor);
+    hostPrintf("  longest off-road %.2f s\n", maxOffroadSeconds);
+    if (nanSeen) hostPrintf("  NaN seen in the car's state\n");
+    hostPrintf("  ended            %s\n", runEndName(ended));
 }

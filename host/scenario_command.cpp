@@ -10,6 +10,7 @@
 #include "host/drive_session.h"
 #include "host/run_outputs.h"
 #include "host/scenario_drivers.h"
+#include "host/car_console.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ constexpr float kScenarioLimit = 90.0f;  // s
 
 void printScenarioUsage(const char* name, const char* what)
 {
-    std::printf("usage: vqsim %s [OPTIONS]\n\n%s\n\nOptions:\n", name, what);
+    hostPrintf("usage: vqsim %s [OPTIONS]\n\n%s\n\nOptions:\n", name, what);
     printDriveOptionHelp();
 }
 
@@ -57,23 +58,23 @@ int runAccelCommand(int argc, const char* const* argv)
                                     argc, argv, o, session);
     if (early >= 0) return early;
     AccelDriver driver(session->track());
-    std::printf("vqsim: standing start on the test strip\n");
+    hostPrintf("vqsim: standing start on the test strip\n");
     session->run(driver, [&](const CarState& state) { return driver.finished() || state.time >= kScenarioLimit; });
     if (!driver.finished()) session->endRun(RunEnd::TimeLimit);
 
     auto show = [](const char* what, const std::optional<float>& t) {
         if (t)
-            std::printf("  %-16s %.2f s\n", what, *t);
+            hostPrintf("  %-16s %.2f s\n", what, *t);
         else
-            std::printf("  %-16s not reached\n", what);
+            hostPrintf("  %-16s not reached\n", what);
     };
-    std::printf("accel:\n");
+    hostPrintf("accel:\n");
     show("0-100 km/h", driver.time100);
     show("0-200 km/h", driver.time200);
     if (driver.quarterMile)
-        std::printf("  %-16s %.2f s at %.1f km/h\n", "quarter mile", *driver.quarterMile, driver.quarterMileSpeed);
+        hostPrintf("  %-16s %.2f s at %.1f km/h\n", "quarter mile", *driver.quarterMile, driver.quarterMileSpeed);
     RunSummary summary = session->summary();
-    if (summary.sprint2To100S) std::printf("  %-16s %.2f s (the car's sprint clock)\n", "2-100 km/h", *summary.sprint2To100S);
+    if (summary.sprint2To100S) hostPrintf("  %-16s %.2f s (the car's sprint clock)\n", "2-100 km/h", *summary.sprint2To100S);
     return finishRun(*session, summary, o);
 }
 
@@ -83,21 +84,22 @@ int runBrakeCommand(int argc, const char* const* argv)
     std::unique_ptr<DriveSession> session;
     const int early = startScenario("brake",
                                     "Up to 100 km/h on the flat test strip, then from the first step at or above\n"
-                                    "it the brake fully on, in gear, ABS as the car has it: the distance to rest.",
+                                    "it the brake fully on, in gear, the ABS as the car starts (off) or as --abs\n"
+                                    "sets it: the distance to rest.",
                                     argc, argv, o, session);
     if (early >= 0) return early;
     BrakeDriver driver(session->track());
-    std::printf("vqsim: up to 100 km/h, then full brake\n");
+    hostPrintf("vqsim: up to 100 km/h, then full brake\n");
     session->run(driver, [&](const CarState& state) { return driver.stopDistance || state.time >= kScenarioLimit; });
     if (!driver.stopDistance) session->endRun(RunEnd::TimeLimit);
 
     RunSummary summary = session->summary();
-    std::printf("brake:\n");
+    hostPrintf("brake:\n");
     if (driver.stopDistance) {
-        std::printf("  100-0 km/h       %.1f m in %.2f s\n", *driver.stopDistance, *driver.stopTime);
+        hostPrintf("  100-0 km/h       %.1f m in %.2f s\n", *driver.stopDistance, *driver.stopTime);
         summary.brake100To0M = *driver.stopDistance;
     } else {
-        std::printf("  100-0 km/h       not completed\n");
+        hostPrintf("  100-0 km/h       not completed\n");
     }
     return finishRun(*session, summary, o);
 }
@@ -112,12 +114,12 @@ int runSkidpadCommand(int argc, const char* const* argv)
                                     argc, argv, o, session, kSkidpadTrack);
     if (early >= 0) return early;
     SkidpadDriver driver(session->track(), kSkidpadRadius);
-    std::printf("vqsim: steady cornering on a %.0f m circle\n", kSkidpadRadius);
+    hostPrintf("vqsim: steady cornering on a %.0f m circle\n", kSkidpadRadius);
     session->run(driver, [&](const CarState& state) { return driver.finished() || state.time >= 240.0f; });
     if (!driver.finished()) session->endRun(RunEnd::TimeLimit);
     RunSummary summary = session->summary();
-    std::printf("skidpad:\n  held %.1f km/h on the %.0f m circle: %.2f g\n", driver.heldSpeed * 3.6f,
-                kSkidpadRadius, driver.lateralG());
+    hostPrintf("skidpad:\n  held %.1f km/h on the %.0f m circle: %.2f g\n", driver.heldSpeed * 3.6f,
+               kSkidpadRadius, driver.lateralG());
     summary.skidpadG = driver.lateralG();
     return finishRun(*session, summary, o);
 }

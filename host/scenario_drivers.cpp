@@ -9,13 +9,13 @@
 namespace {
 constexpr float kQuarterMile = 402.336f;  // m
 constexpr float kStopped = 0.05f;         // m/s
+}  // namespace
 
 int gearNumber(const std::string& name)
 {
     if (name.empty() || name == "N" || name == "R") return 0;
     return std::atoi(name.c_str());
 }
-}  // namespace
 
 AccelDriver::AccelDriver(const Track& track, LaunchSettings settings) : track_(track), settings_(settings) {}
 
@@ -64,7 +64,7 @@ void AccelDriver::drive(const CarState& car, float, DriverInputs& inputs)
 
 void BrakeDriver::drive(const CarState& car, float, DriverInputs& inputs)
 {
-    if (!brakeStart && car.speed * 3.6f >= 100.0f && car.time >= settings_.startDelay) {
+    if (!brakeStart && car.speed * 3.6f >= brakeFromKmh && car.time >= settings_.startDelay) {
         brakeStart = car.position;
         brakeStartTime = car.time;
     }
@@ -100,7 +100,11 @@ void SkidpadDriver::drive(const CarState& car, float dt, DriverInputs& inputs)
     const float x = dot(d, car.left), z = dot(d, car.forward);
     const float curvature = 2.0f * x / std::max(1.0f, x * x + z * z);
     const float wheelAngleDeg = std::atan(2.695f * curvature) * 57.29578f;
-    inputs.steering = std::clamp(-wheelAngleDeg / 11.54f, -1.0f, 1.0f);
+    // The car needs more lock than the path's geometry as it nears its grip
+    // (understeer); a slow trim on the distance off the line supplies it, so
+    // that the car stays on the circle up to its limit.
+    if (car.speed > 5.0f) steeringTrim_ = std::clamp(steeringTrim_ + 0.03f * p.lateral * dt, -0.3f, 0.3f);
+    inputs.steering = std::clamp(-wheelAngleDeg / 11.54f + steeringTrim_, -1.0f, 1.0f);
 
     // The speed creeps up by 0.15 m/s each second; the line is lost once the
     // car runs wide by two metres.

@@ -6,10 +6,15 @@
 
 #include <array>
 #include <optional>
+#include <string>
 
 #include "host/driver.h"
 
 class Track;
+
+// The number of a forward gear from its name ("1" ... "6"); 0 for neutral,
+// reverse or nothing.
+int gearNumber(const std::string& name);
 
 struct LaunchSettings {
     float startDelay = 3.0f;      // s the car ignores inputs after a reset
@@ -43,12 +48,15 @@ protected:
     Vector3 startPosition_{};
 };
 
-// A standing start to 100 km/h, then from the first frame at or above it the
-// brake fully on and the throttle closed, in gear, until the car stands.
+// A standing start to 100 km/h (or brakeFromKmh), then from the first frame
+// at or above it the brake fully on and the throttle closed, in gear, until
+// the car stands.
 class BrakeDriver : public AccelDriver {
 public:
     using AccelDriver::AccelDriver;
     void drive(const CarState& car, float dt, DriverInputs& inputs) override;
+
+    float brakeFromKmh = 100.0f;
 
     std::optional<Vector3> brakeStart;  // where the brake went on
     std::optional<float> brakeStartTime;
@@ -74,6 +82,7 @@ private:
     LaunchSettings settings_;
     float lastShift_ = -1e9f;
     float targetSpeed_ = 8.0f;
+    float steeringTrim_ = 0;  // added to the pure-pursuit steering
     float onLineSince_ = -1.0f;
     bool lostLine_ = false;
 };

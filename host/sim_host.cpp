@@ -1,5 +1,7 @@
 #include "host/sim_host.h"
 
+#include "host/car_console.h"
+
 IHostCar* SimHost::carByNumber(int number)
 {
     if (number < 0 || number >= static_cast<int>(carList.size())) return nullptr;
@@ -9,13 +11,13 @@ IHostCar* SimHost::carByNumber(int number)
 void SimHost::showMessage(const char* text)
 {
     messages.emplace_back(text ? text : "");
-    std::fprintf(out_, "car: %s\n", messages.back().c_str());
+    std::fprintf(out(), "car: %s\n", messages.back().c_str());
 }
 
 void SimHost::lapCompleted(unsigned lapMs)
 {
     lapTimesMs.push_back(lapMs);
-    std::fprintf(out_, "lap %zu: %u:%02u.%03u\n", lapTimesMs.size(), lapMs / 60000,
+    std::fprintf(out(), "lap %zu: %u:%02u.%03u\n", lapTimesMs.size(), lapMs / 60000,
                  (lapMs % 60000) / 1000, lapMs % 1000);
 }
 
@@ -28,3 +30,10 @@ IHostFlag* SimHost::flag(const char* name)
 }
 
 void SimHost::setFlag(const std::string& name) { flags_.insert_or_assign(name, HostFlag(true)); }
+
+std::FILE* SimHost::out() const
+{
+    if (out_) return out_;
+    echoCarConsole();
+    return hostOut();
+}

@@ -25,7 +25,8 @@ private:
 
 class SimHost : public IShiftListener, public ISimHost {
 public:
-    explicit SimHost(std::FILE* out = stdout) : out_(out) {}
+    // `out` null: vqsim's own output (the terminal, not the car's console).
+    explicit SimHost(std::FILE* out = nullptr) : out_(out) {}
 
     // IShiftListener
     void unusedSlot0() override {}
@@ -57,6 +58,8 @@ public:
     int shiftsFinished = 0;
 
 private:
+    std::FILE* out() const;
+
     std::FILE* out_;
     std::map<std::string, HostFlag> flags_;
 };

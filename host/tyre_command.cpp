@@ -15,6 +15,7 @@
 #include "host/commands.h"
 #include "host/gnuplot.h"
 #include "host/tyre_sweep.h"
+#include "host/car_console.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ void printTyreUsage()
         "  --raw          read the file over the model's defaults even if it is the car's\n"
         "  --png OUT      also plot the two pure-slip curves into a PNG (needs gnuplot)\n"
         "  --help         this text\n");
+    std::fputs(kNoCarConsoleHelp, stdout);
 }
 
 bool parseTyreOptions(int argc, const char* const* argv, TyreOptions& options, std::string& error)

@@ -28,7 +28,10 @@ TEST(Vqsim, ProbeLoadsReportsAndUnloadsTheCarInItsRunDirectory)
 
     EXPECT_TRUE(contains(r.output, "run directory " + fs::canonical(run).string())) << r.output;
     EXPECT_TRUE(contains(r.output, "car \"solvi\", constant 90.0, available: yes")) << r.output;
-    EXPECT_TRUE(contains(r.output, "Solvi destructor")) << r.output;
+    std::ifstream log(run / "console.log");
+    std::stringstream console;
+    console << log.rdbuf();
+    EXPECT_TRUE(contains(console.str(), "Solvi destructor")) << console.str();  // the car's line, not vqsim's
     EXPECT_TRUE(contains(r.output, "plug-in unloaded")) << r.output;
 
     for (const char* sub : {"out", "replay", "cfg"}) EXPECT_TRUE(fs::is_directory(run / sub)) << sub;
