@@ -5,6 +5,36 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+// Makes every file of `from` present in `to` as it is in `from`: a file is
+// copied when it is missing or differs in size or modification time, in
+// either direction, so a run after one with other data (another --data, a
+// file restored to an older version) reads what the data folder holds now.
+// Files only `to` has - the car's own results and caches - stay.
+void mirror(const fs::path& from, const fs::path& to, std::error_code& ec)
+{
+    fs::create_directories(to, ec);
+    if (ec) return;
+    for (auto it = fs::recursive_directory_iterator(from, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        const fs::path target = to / fs::relative(it->path(), from, ec);
+        if (ec) return;
+        if (it->is_directory(ec)) {
+            fs::create_directories(target, ec);
+        } else if (it->is_regular_file(ec)) {
+            std::error_code missing;
+            const auto time = it->last_write_time(ec);
+            if (fs::exists(target, missing) && fs::file_size(target, missing) == it->file_size(ec) &&
+                fs::last_write_time(target, missing) == time && !missing)
+                continue;
+            fs::copy_file(it->path(), target, fs::copy_options::overwrite_existing, ec);
+            if (!ec) fs::last_write_time(target, time, ec);
+        }
+        if (ec) return;
+    }
+}
+}  // namespace
+
 bool RunDirectory::prepare(const std::string& runDir, const std::string& dataDir)
 {
     std::error_code ec;
@@ -24,14 +54,13 @@ bool RunDirectory::prepare(const std::string& runDir, const std::string& dataDir
         }
     }
 
-    const auto options = fs::copy_options::recursive | fs::copy_options::update_existing;
-    fs::copy(carData, run / "cars" / "solvi", options, ec);
+    mirror(carData, run / "cars" / "solvi", ec);
     if (ec) {
         error = "cannot copy the car's data into " + run.string() + ": " + ec.message();
         return false;
     }
     if (fs::is_directory(data / "sfx", ec)) {
-        fs::copy(data / "sfx", run / "sfx", options, ec);
+        mirror(data / "sfx", run / "sfx", ec);
         if (ec) {
             error = "cannot copy the shared sounds into " + run.string() + ": " + ec.message();
             return false;

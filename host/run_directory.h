@@ -10,7 +10,8 @@ struct RunDirectory {
     std::string error;  // set when prepare fails
 
     // Creates the folders and copies the car's data and the shared sounds
-    // from dataDir, refreshing files that changed there. Files the car wrote
+    // from dataDir, refreshing every file that differs from the one there
+    // (newer or older: the data folder wins). Files the car wrote
     // stay. Returns false with `error` set when something cannot be made.
     bool prepare(const std::string& runDir, const std::string& dataDir);
 };
