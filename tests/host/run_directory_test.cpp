@@ -28,13 +28,14 @@ std::string readFile(const fs::path& file)
 
 // A second data folder whose file is OLDER than the run's copy still wins:
 // switching --data back to an untouched folder after a run with an edited
-// copy must not keep the edit. What the car wrote stays.
+// copy must not keep the edit, even at the same size. What the car wrote
+// stays.
 TEST(RunDirectory, TheDataFolderWinsEvenWithAnOlderFile)
 {
     TempDir dir;
     const fs::path edited = dir / "edited", original = dir / "original", run = dir / "run";
     writeFile(edited / "cars/solvi/cfg.ini", "[CURRENT]\nSKIN=chrome\n");
-    writeFile(original / "cars/solvi/cfg.ini", "[CURRENT]\nSKIN=red\n");
+    writeFile(original / "cars/solvi/cfg.ini", "[CURRENT]\nSKIN=silver\n");
     fs::last_write_time(original / "cars/solvi/cfg.ini",
                         fs::last_write_time(edited / "cars/solvi/cfg.ini") - std::chrono::hours(24));
 
@@ -45,6 +46,6 @@ TEST(RunDirectory, TheDataFolderWinsEvenWithAnOlderFile)
 
     RunDirectory second;
     ASSERT_TRUE(second.prepare(run.string(), original.string())) << second.error;
-    EXPECT_EQ(readFile(run / "cars/solvi/cfg.ini"), "[CURRENT]\nSKIN=red\n");
+    EXPECT_EQ(readFile(run / "cars/solvi/cfg.ini"), "[CURRENT]\nSKIN=silver\n");
     EXPECT_EQ(readFile(run / "cars/solvi/engine/power.exp"), "written by the car");
 }
