@@ -182,6 +182,7 @@ void CSolvi::loadModel()
             if (frame->parent) frame->parent->removeChild(frame->name);
             frame->parent = nullptr;
             frame->matrix.identity();
+            prepareWheel(i, frame);
             frame->buildBuffers();
             wheelFrames[i] = frame;
         }
@@ -189,6 +190,7 @@ void CSolvi::loadModel()
         addChild(bodyModel);  // the root sits at the car's origin (z = 0)
     }
     shadowTexture = system->getTexture(std::string(kTextureFolder) + "/shadow.tga");
+    prepareDrawing();
     loadInterior();
 }
 

@@ -191,6 +191,7 @@ public:
     RMaterial* currentMaterial = nullptr;  // material state cache
     int sectionStartMs = 0;
     std::vector<RSpline*> splines;  // the spline set, owned
+    Vector3 carAngles{0.0f, 0.0f, 0.0f};  // Euler angles of the car being drawn, radians
 
 private:
     int clockMs() const { return static_cast<int>(system.getTimeMs()); }

@@ -85,6 +85,7 @@ bool DriveSession::start()
     world_ = std::make_unique<CPhysicsWorld>();
     world_->create();
     engine_ = std::make_unique<REngine>();
+    if (settings_.prepareEngine) settings_.prepareEngine(*engine_);
     host_.debug = options_.debug;
     for (const std::string& flag : options_.flags) host_.setFlag(flag);
 
@@ -172,6 +173,7 @@ void DriveSession::run(Driver& driver, const std::function<bool(const CarState&)
         telemetry_.sample(*car_, state, controls_.inputs, steps_ * static_cast<double>(dt), distance_);
         sound_.step(*car_, steps_ * static_cast<double>(dt));
         account(state);
+        if (settings_.afterStep) settings_.afterStep(*car_, steps_ * static_cast<double>(dt));
     }
     const auto wall = std::chrono::steady_clock::now() - wallStart;
     stepNs_ += static_cast<unsigned long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(wall).count());

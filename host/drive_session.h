@@ -39,6 +39,12 @@ struct DriveSettings {
     bool profile = false;        // time the car's sections
     float progressEvery = 10.0f; // simulated seconds between progress lines; 0 = none
     std::string soundPath;       // a WAV file to render the run's sound into; empty = silent
+    // Runs on the new engine object before the car is initialised (a
+    // device for pictures is handed over here); may be empty.
+    std::function<void(REngine&)> prepareEngine;
+    // Runs after every physics frame with the car and the simulated time, s;
+    // may be empty. It must not change the car's state.
+    std::function<void(ICar&, double)> afterStep;
 };
 
 class DriveSession {
@@ -62,6 +68,7 @@ public:
     bool finish();
 
     ICar* car() const { return car_; }
+    REngine* engine() const { return engine_.get(); }
     const TelemetryCsv& telemetry() const { return telemetry_; }
     const std::string& runDir() const { return paths_.runDir; }
     const Track& track() const { return track_; }

@@ -1,0 +1,32 @@
+// One picture of the drive: the host draws the world around the car and
+// lets the car draw itself. In this order: begin the frame, clear to the
+// sky, place the camera, light and draw the track, the car's own draw, the
+// heads-up display, end the frame. Drawing reads the car's state and never
+// changes it.
+#pragma once
+
+#include "host/cameras.h"
+
+class CSceneFrame;
+class ICar;
+class REngine;
+class RLight;
+class Track;
+
+class SceneRenderer {
+public:
+    // The engine must have its device; width and height are the picture's.
+    SceneRenderer(REngine& engine, const Track& track, int width, int height, CameraView view);
+
+    void draw(ICar& car);
+
+    const HostCameras& cameras() const { return cameras_; }
+
+private:
+    REngine& engine_;
+    CSceneFrame* trackFrame_;
+    RLight* light_;
+    HostCameras cameras_;
+    CameraView view_;
+    int width_, height_;
+};
