@@ -53,11 +53,13 @@ struct RLightRecord {
     float phi = 0.0f;
 };
 
-// The two vertex layouts of the engine's buffers.
+// The vertex layouts: the engine's two model layouts and the screen-space
+// layout text is drawn with.
 enum class RVertexFormat : int {
-    None = 0,   // nothing selected yet
-    OneUv = 1,  // position, normal, texture coordinate: 32 bytes
-    TwoUv = 2,  // ... plus the lightmap coordinate: 40 bytes
+    None = 0,    // nothing selected yet
+    OneUv = 1,   // position, normal, texture coordinate: 32 bytes
+    TwoUv = 2,   // ... plus the lightmap coordinate: 40 bytes
+    Screen = 3,  // pre-transformed: RScreenVertex, 28 bytes
 };
 
 struct RVertex32 {
@@ -73,9 +75,23 @@ struct RVertex40 {
 };
 static_assert(sizeof(RVertex32) == 32, "one-UV vertex layout");
 static_assert(sizeof(RVertex40) == 40, "two-UV vertex layout");
+// A vertex already in viewport pixels (x right, y down from the viewport's
+// top-left corner, z the depth 0..1, rhw the reciprocal of w): neither
+// transformed nor lit, coloured by `colour` (0xAARRGGBB).
+struct RScreenVertex {
+    float x, y, z, rhw;
+    uint32_t colour;
+    float u, v;
+};
+static_assert(sizeof(RScreenVertex) == 28, "pre-transformed vertex layout");
 
 constexpr uint32_t vertexStride(RVertexFormat format) {
-    return format == RVertexFormat::TwoUv ? 40u : (format == RVertexFormat::OneUv ? 32u : 0u);
+    switch (format) {
+    case RVertexFormat::OneUv: return 32u;
+    case RVertexFormat::TwoUv: return 40u;
+    case RVertexFormat::Screen: return 28u;
+    default: return 0u;
+    }
 }
 
 enum class RTransform { World, View, Projection, Texture0, Texture1, Count };
@@ -139,6 +155,7 @@ enum class RTextureFormat : uint32_t {
     Rgb24,       // red, green, blue, 8 bits each; opaque
     Argb32,      // alpha, red, green, blue, 8 bits each
     Luminance8,  // one grey channel; opaque
+    Argb4444,    // alpha, red, green, blue, 4 bits each
 };
 
 // The colour of one texel when a texture is filled: called with the texel's
@@ -197,11 +214,15 @@ public:
     // in [minIndex, minIndex + vertexCount).
     virtual void drawIndexedTriangles(int baseVertex, uint32_t minIndex, uint32_t vertexCount, uint32_t startIndex,
                                       uint32_t primitiveCount) = 0;
+    // A triangle list of primitiveCount triangles read straight from stream
+    // 0, starting at vertex startVertex (no index buffer).
+    virtual void drawTriangles(uint32_t startVertex, uint32_t primitiveCount) = 0;
 
     // --- transforms and viewport ---
     virtual void setTransform(RTransform which, const Matrix4& matrix) = 0;
     virtual Matrix4 getTransform(RTransform which) = 0;
     virtual void setViewport(const RViewport& viewport) = 0;
+    virtual RViewport getViewport() = 0;
 
     // --- lighting ---
     virtual void setMaterial(const RMaterialBlock& material) = 0;
@@ -233,4 +254,13 @@ public:
     // The texel format of a level; Unknown for a bad handle or level.
     virtual RTextureFormat levelFormat(RDeviceTexture* texture, uint32_t level) = 0;
     virtual void releaseTexture(RDeviceTexture* texture) = 0;
+    // The largest width (and height) a texture may have, in texels.
+    virtual uint32_t maxTextureSize() = 0;
+
+    // --- state saving ---
+    // Remembers every render, stage and sampler state, the bound textures,
+    // stream, indices, vertex format, transforms and viewport; restoreState
+    // puts them back. One level: a second save replaces the first.
+    virtual void saveState() = 0;
+    virtual void restoreState() = 0;
 };

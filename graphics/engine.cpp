@@ -110,6 +110,45 @@ void REngine::setDevice(RDevice* newDevice) {
     device->setSamplerState(0, RSamplerState::MinFilter, deviceValue(RTextureFilter::Linear));
 }
 
+bool REngine::init(void* newWindow, void* arg) {
+    window = newWindow;
+    windowArg = arg;
+    deviceContext = newWindow;
+    return initDirect3D();
+}
+
+bool REngine::isHardwareTnL() const { return deviceFactory != nullptr && deviceFactory->hardwareTnL(); }
+
+bool REngine::initDirect3D() {
+    printf("initDirect3D()\n");
+    printf("creating direct3d object\n");
+    if (deviceFactory == nullptr || !deviceFactory->createInterface()) return false;
+    printf("getting display adapter mode\n");
+    if (!deviceFactory->readDisplayMode()) return false;
+    const bool hardware = isHardwareTnL();
+    printf(hardware ? "Using TnL\n" : "no TnL\n");
+    struct Depth {
+        RDepthFormat format;
+        const char* line;
+    };
+    static constexpr Depth kDepths[] = {{RDepthFormat::D32, "creating device 32depth\n"},
+                                        {RDepthFormat::D24X8, "creating device 24X8depth\n"},
+                                        {RDepthFormat::D24S8, "creating device 24S8depth\n"},
+                                        {RDepthFormat::D16, "creating device 16depth\n"}};
+    RDevice* made = nullptr;
+    for (const Depth& depth : kDepths) {
+        if (!deviceFactory->depthFormatUsable(depth.format)) continue;
+        printf("%s", depth.line);
+        made = deviceFactory->createDevice(window, depth.format, hardware, width, height);
+        if (made != nullptr) break;
+    }
+    if (made == nullptr) return false;
+    printf("creating matrix stack\n");
+    matrixStack.reset();
+    setDevice(made);
+    return true;
+}
+
 CSceneFrame* REngine::createFrame() {
     CSceneFrame* frame = new CSceneFrame();
     frame->engine = this;

@@ -2,10 +2,10 @@
 // clock (RSystem), owns every scene object through its lists and deletes
 // them at shutdown, measures frame time, and wraps the device operations the
 // rest of the engine uses, with small caches (material, vertex format,
-// texture stages). The device belongs to the host, which sets it; with none
-// set everything runs and nothing is drawn. Creating the device for a window
-// is the host's business, not the engine's. Host and plug-in share this
-// layout: keep field order.
+// texture stages). The device belongs to the host: either the host hands
+// the engine a device factory and calls init, which makes the device through
+// it, or it sets a device directly; with none everything runs and nothing is
+// drawn. Host and plug-in share this layout: keep field order.
 #pragma once
 
 #include <string>
@@ -14,6 +14,7 @@
 #include "chassis/matrix4.h"
 #include "chassis/vector3.h"
 #include "graphics/device.h"
+#include "graphics/device_factory.h"
 #include "graphics/matrix_stack.h"
 #include "system/system.h"
 
@@ -46,6 +47,16 @@ public:
     // and diffuse colour, specular highlights on, stage 0 texture matrix
     // identity and off, wrapped addressing, linear filtering.
     void setDevice(RDevice* newDevice);
+    // Keeps the window and its argument and makes the device through
+    // deviceFactory (initDirect3D); false, with no device, when it fails.
+    bool init(void* window, void* arg);
+    // Prints each step; the depth formats are tried from 32 bits down and
+    // the first device made ends the search; then the matrix stack and the
+    // starting state (setDevice). False when the interface, the display
+    // mode or every depth format fails, or when there is no factory.
+    bool initDirect3D();
+    // Whether the factory's adapter transforms and lights in hardware.
+    bool isHardwareTnL() const;
 
     // --- objects, each appended to its list and owned by the engine ---
     CSceneFrame* createFrame();
@@ -192,6 +203,7 @@ public:
     int sectionStartMs = 0;
     std::vector<RSpline*> splines;  // the spline set, owned
     Vector3 carAngles{0.0f, 0.0f, 0.0f};  // Euler angles of the car being drawn, radians
+    RDeviceFactory* deviceFactory = nullptr;  // the host's; init makes the device through it
 
 private:
     int clockMs() const { return static_cast<int>(system.getTimeMs()); }

@@ -184,14 +184,33 @@ bool RecordingDevice::drawInBounds(int baseVertex, uint32_t minIndex, uint32_t v
 void RecordingDevice::drawIndexedTriangles(int baseVertex, uint32_t minIndex, uint32_t vertexCount,
                                            uint32_t startIndex, uint32_t primitiveCount) {
     count(Call::DrawIndexedTriangles);
-    Draw d{};
+    Draw d = currentDraw(primitiveCount);
     d.baseVertex = baseVertex;
     d.minIndex = minIndex;
     d.vertexCount = vertexCount;
     d.startIndex = startIndex;
+    d.indexBuffer = boundIndices;
+    d.inBounds = drawInBounds(baseVertex, minIndex, vertexCount, startIndex, primitiveCount);
+    if (!d.inBounds || !inScene) ++misuseCount;
+    draws.push_back(d);
+}
+
+void RecordingDevice::drawTriangles(uint32_t startVertex, uint32_t primitiveCount) {
+    count(Call::DrawTriangles);
+    Draw d = currentDraw(primitiveCount);
+    d.startIndex = startVertex;
+    d.vertexCount = primitiveCount * 3;
+    const Buffer* vb = find(streamSource, false);
+    d.inBounds = vb != nullptr && streamStride > 0 &&
+                 (static_cast<uint64_t>(startVertex) + uint64_t{primitiveCount} * 3) * streamStride <= vb->bytes.size();
+    if (!d.inBounds || !inScene) ++misuseCount;
+    draws.push_back(d);
+}
+
+RecordingDevice::Draw RecordingDevice::currentDraw(uint32_t primitiveCount) const {
+    Draw d{};
     d.primitiveCount = primitiveCount;
     d.vertexBuffer = streamSource;
-    d.indexBuffer = boundIndices;
     d.stride = streamStride;
     d.format = vertexFormat;
     d.textures[0] = textures[0];
@@ -200,9 +219,7 @@ void RecordingDevice::drawIndexedTriangles(int baseVertex, uint32_t minIndex, ui
     d.alphaTest = renderState(RRenderState::AlphaTestEnable);
     d.alphaBlend = renderState(RRenderState::AlphaBlendEnable);
     d.cullMode = renderState(RRenderState::CullMode);
-    d.inBounds = drawInBounds(baseVertex, minIndex, vertexCount, startIndex, primitiveCount);
-    if (!d.inBounds || !inScene) ++misuseCount;
-    draws.push_back(d);
+    return d;
 }
 
 void RecordingDevice::setTransform(RTransform which, const Matrix4& matrix) {
@@ -338,6 +355,7 @@ RDeviceTexture* RecordingDevice::createTexture(uint32_t width, uint32_t height, 
     count(Call::CreateTexture);
     if (failTextureCreation || width == 0 || height == 0 || levels == 0 || format == RTextureFormat::Unknown)
         return nullptr;
+    if (width > largestTexture || height > largestTexture) return nullptr;
     if (static_cast<int64_t>(width) * height > RImage::kMaxPixels) return nullptr;
     auto t = std::make_unique<Texture>();
     t->width = width;
@@ -365,6 +383,13 @@ bool RecordingDevice::fillTexture(RDeviceTexture* texture, const RTexelFunction&
                 // texture filled from a grey colour takes it.
                 q[0] = q[1] = q[2] = byte(c.r);
                 q[3] = 255;
+            } else if (t->format == RTextureFormat::Argb4444) {
+                // Four bits a channel, widened back to bytes.
+                auto nibble = [&byte](float v) { return static_cast<uint8_t>((byte(v) >> 4) * 17); };
+                q[0] = nibble(c.r);
+                q[1] = nibble(c.g);
+                q[2] = nibble(c.b);
+                q[3] = nibble(c.a);
             } else {
                 q[0] = byte(c.r);
                 q[1] = byte(c.g);
@@ -396,6 +421,41 @@ void RecordingDevice::releaseTexture(RDeviceTexture* texture) {
     t->released = true;
     t->texels.clear();
     t->texels.shrink_to_fit();
+}
+
+uint32_t RecordingDevice::maxTextureSize() {
+    count(Call::MaxTextureSize);
+    return largestTexture;
+}
+
+void RecordingDevice::saveState() {
+    count(Call::SaveState);
+    std::memcpy(saved.renderStates, renderStates, sizeof renderStates);
+    std::memcpy(saved.stageStates, stageStates, sizeof stageStates);
+    std::memcpy(saved.samplerStates, samplerStates, sizeof samplerStates);
+    std::copy(std::begin(transforms), std::end(transforms), std::begin(saved.transforms));
+    saved.streamSource = streamSource;
+    saved.streamStride = streamStride;
+    saved.boundIndices = boundIndices;
+    saved.vertexFormat = vertexFormat;
+    saved.textures[0] = textures[0];
+    saved.textures[1] = textures[1];
+    saved.viewport = viewport;
+}
+
+void RecordingDevice::restoreState() {
+    count(Call::RestoreState);
+    std::memcpy(renderStates, saved.renderStates, sizeof renderStates);
+    std::memcpy(stageStates, saved.stageStates, sizeof stageStates);
+    std::memcpy(samplerStates, saved.samplerStates, sizeof samplerStates);
+    std::copy(std::begin(saved.transforms), std::end(saved.transforms), std::begin(transforms));
+    streamSource = saved.streamSource;
+    streamStride = saved.streamStride;
+    boundIndices = saved.boundIndices;
+    vertexFormat = saved.vertexFormat;
+    textures[0] = saved.textures[0];
+    textures[1] = saved.textures[1];
+    viewport = saved.viewport;
 }
 
 const RecordingDevice::Texture* RecordingDevice::texture(const RDeviceTexture* handle) const {

@@ -33,6 +33,7 @@ public:
         SetIndices,
         SetVertexFormat,
         DrawIndexedTriangles,
+        DrawTriangles,
         SetTransform,
         GetTransform,
         SetViewport,
@@ -48,10 +49,15 @@ public:
         FillTexture,
         GetLevelFormat,
         ReleaseTexture,
+        MaxTextureSize,
+        SaveState,
+        RestoreState,
         Count
     };
 
-    // One draw with its arguments and the state that was bound for it.
+    // One draw with its arguments and the state that was bound for it; a
+    // draw without indices has no index buffer and reads primitiveCount · 3
+    // vertices from startIndex on.
     struct Draw {
         int baseVertex;
         uint32_t minIndex;
@@ -112,10 +118,12 @@ public:
     void setVertexFormat(RVertexFormat format) override;
     void drawIndexedTriangles(int baseVertex, uint32_t minIndex, uint32_t vertexCount, uint32_t startIndex,
                               uint32_t primitiveCount) override;
+    void drawTriangles(uint32_t startVertex, uint32_t primitiveCount) override;
 
     void setTransform(RTransform which, const Matrix4& matrix) override;
     Matrix4 getTransform(RTransform which) override;
     void setViewport(const RViewport& viewport) override;
+    RViewport getViewport() override { return viewport; }
 
     void setMaterial(const RMaterialBlock& material) override;
     void setLight(int index, const RLightRecord& light) override;
@@ -132,6 +140,10 @@ public:
     bool fillTexture(RDeviceTexture* texture, const RTexelFunction& texel) override;
     RTextureFormat levelFormat(RDeviceTexture* texture, uint32_t level) override;
     void releaseTexture(RDeviceTexture* texture) override;
+    uint32_t maxTextureSize() override;
+
+    void saveState() override;
+    void restoreState() override;
 
     // --- what was asked for ---
     int calls(Call call) const { return callCounts[static_cast<int>(call)]; }
@@ -159,6 +171,8 @@ public:
     bool failIndexBufferCreation = false;
     bool failLocks = false;
     bool failTextureCreation = false;
+    // What maxTextureSize answers; textures wider or taller are refused.
+    uint32_t largestTexture = 4096;
 
     // Current state, readable directly.
     RDeviceVertexBuffer* streamSource = nullptr;
@@ -188,6 +202,21 @@ private:
         bool released = false;
     };
 
+    // What saveState keeps.
+    struct SavedState {
+        uint32_t renderStates[static_cast<int>(RRenderState::Count)];
+        uint32_t stageStates[2][static_cast<int>(RStageState::Count)];
+        uint32_t samplerStates[2][static_cast<int>(RSamplerState::Count)];
+        Matrix4 transforms[static_cast<int>(RTransform::Count)];
+        RDeviceVertexBuffer* streamSource;
+        uint32_t streamStride;
+        RDeviceIndexBuffer* boundIndices;
+        RVertexFormat vertexFormat;
+        RDeviceTexture* textures[2];
+        RViewport viewport;
+    };
+
+    Draw currentDraw(uint32_t primitiveCount) const;
     Buffer* find(const void* handle, bool isIndex) const;
     Buffer* create(uint32_t bytes, bool isIndex);
     void* lock(const void* handle, bool isIndex, uint32_t offset, uint32_t bytes);
@@ -204,6 +233,7 @@ private:
     uint32_t stageStates[2][static_cast<int>(RStageState::Count)] = {};
     uint32_t samplerStates[2][static_cast<int>(RSamplerState::Count)] = {};
     Matrix4 transforms[static_cast<int>(RTransform::Count)];
+    SavedState saved{};
     // Released buffers stay (emptied) so that a stale handle is recognised
     // and no address is handed out twice.
     std::unordered_map<const void*, std::unique_ptr<Buffer>> buffers;

@@ -29,7 +29,9 @@ public:
 
 // Records every name whose file does not exist and returns null for it;
 // existing files are loaded through the engine's cache when an engine is
-// given, otherwise only checked and null is returned.
+// given, otherwise only checked and null is returned. With `folders` set, a
+// file of the name's file name in one of them, tried in order, comes first
+// (a car's skin folder before its texture folder).
 class RecordingTextureResolver : public RTextureResolver {
 public:
     explicit RecordingTextureResolver(REngine* engine = nullptr) : engine(engine) {}
@@ -38,4 +40,5 @@ public:
     REngine* engine;
     std::vector<std::string> missing;   // each missing name once, in request order
     std::vector<std::string> requested; // every name asked for, in order
+    std::vector<std::string> folders;   // looked in first, by file name
 };

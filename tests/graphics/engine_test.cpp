@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -210,4 +211,48 @@ TEST(EngineObjectsTest, LightZeroAndRunningWithoutADevice) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(h.triangleCounter, 2);
     EXPECT_EQ(root->geometries[0]->boundRadius, std::sqrt(0.5f));
+}
+
+namespace {
+
+// A platform that offers only the depth formats it is given.
+struct FakeFactory : RDeviceFactory {
+    std::vector<RDepthFormat> usable;
+    bool interface = true;
+    RecordingDevice device;
+    bool createInterface() override { return interface; }
+    bool readDisplayMode() override { return true; }
+    bool hardwareTnL() override { return false; }
+    bool depthFormatUsable(RDepthFormat f) override {
+        return std::find(usable.begin(), usable.end(), f) != usable.end();
+    }
+    RDevice* createDevice(void*, RDepthFormat, bool, int& w, int& h) override {
+        w = 640, h = 480;
+        return &device;
+    }
+};
+
+std::string initLines(FakeFactory& factory, bool& made) {
+    GraphicsRig rig(false);
+    rig.e().deviceFactory = &factory;
+    testing::internal::CaptureStdout();
+    made = rig.e().init(nullptr, nullptr);
+    return testing::internal::GetCapturedStdout();
+}
+
+}  // namespace
+
+TEST(EngineInitTest, DeviceLinesNameTheFirstUsableDepthFormatAndAFailureLeavesNoDevice) {
+    FakeFactory only24S8;
+    only24S8.usable = {RDepthFormat::D24S8, RDepthFormat::D16};
+    bool made = false;
+    EXPECT_EQ(initLines(only24S8, made),
+              "initDirect3D()\ncreating direct3d object\ngetting display adapter mode\nno TnL\n"
+              "creating device 24S8depth\ncreating matrix stack\n");
+    EXPECT_TRUE(made);
+
+    FakeFactory none;
+    none.interface = false;
+    EXPECT_EQ(initLines(none, made), "initDirect3D()\ncreating direct3d object\n");
+    EXPECT_FALSE(made);
 }

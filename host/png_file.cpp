@@ -1,0 +1,34 @@
+#include "host/png_file.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <memory>
+
+bool writePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb, std::string& error)
+{
+    if (width <= 0 || height <= 0 || rgb.size() != static_cast<size_t>(width) * height * 3) {
+        error = "no picture to write into " + path;
+        return false;
+    }
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
+    if (!file) {
+        error = "cannot write " + path;
+        return false;
+    }
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (info == nullptr || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        error = "cannot encode " + path;
+        return false;
+    }
+    png_init_io(png, file.get());
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < height; ++y) png_write_row(png, rgb.data() + static_cast<size_t>(y) * width * 3);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
