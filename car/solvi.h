@@ -37,6 +37,8 @@ public:
     void playScrapeSound(const Vector3& position, const Vector3& velocity) override;
     void draw(uint8_t interior) override;
     void drawShadow() override;
+    void drawDebugText(RText* target) override;
+    void drawName(RText* target) override;
     void drawSuspension() override;
     void drawMarker(float value) override;
     void drawExtra(float value) override;

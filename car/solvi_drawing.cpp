@@ -4,15 +4,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "car/profiler.h"
+#include "car/sim_host.h"
 #include "car/solvi.h"
+#include "chassis/aero_device.h"
 #include "chassis/wishbone_suspension.h"
 #include "graphics/engine.h"
 #include "graphics/geometry.h"
 #include "graphics/material.h"
 #include "graphics/mesh_builder.h"
 #include "graphics/scene_frame.h"
+#include "graphics/text.h"
 
 namespace {
 // The car is drawn only when a sphere of this radius round it can be seen, m.
@@ -28,11 +33,19 @@ constexpr float kDirtColour[3] = {0.45f, 0.33f, 0.2f};
 constexpr float kGlowStart = 250.0f;
 constexpr float kGlowFull = 800.0f;
 constexpr float kDiscRadius = 0.17f;  // m
+// The debug text's layout in screen units (-1..1, y up): its top left, the
+// width of a wheel's column and the line spacing.
+constexpr float kDebugLeft = -0.95f;
+constexpr float kDebugTop = 0.6f;
+constexpr float kDebugColumn = 0.95f;
+constexpr float kDebugLine = 0.085f;
+constexpr float kNewtonToKg = 0.10204081f;
 
 RMaterial* plainMaterial(REngine* engine, float r, float g, float b)
 {
     RMaterial* m = engine->createMaterial();
     m->setDiffuse(r, g, b);
+    m->setSpecular(0, 0, 0);
     m->setTwoSided(true);
     return m;
 }
@@ -93,6 +106,7 @@ void CSolvi::prepareDrawing()
     RMaterial* shade = system->createMaterial();
     shade->setTexture(shadowTexture);
     shade->setBlendMode(RMaterial::kBlendTextureAlpha);
+    shade->setSpecular(0, 0, 0);  // no highlight on a shadow
     shade->setTwoSided(true);
     const float w = kShadowWidth / 2, l = kShadowLength / 2;
     const float uv[8] = {0, 0, 1, 0, 1, 1, 0, 1};
@@ -214,4 +228,37 @@ void CSolvi::drawExtra(float value)
         const Vector3 centre = pose.getPosition();
         drawBar(centre - axle * 0.02f, centre + axle * 0.02f, 2 * kDiscRadius, discMaterials[i]);
     }
+}
+
+// The debug text: the gear with the aero device's lift and drag in kg on
+// the first line, then a block of three lines per wheel laid out as the
+// wheels stand (front left and right side by side, the rear pair below):
+// slip ratio and slip angle in degrees; inner, middle and outer tread
+// temperature in °C; load in kN and tread wear.
+void CSolvi::drawDebugText(RText* target)
+{
+    if (!target || !simHost || !simHost->debugFlag()) return;
+    char line[96];
+    std::string gear;
+    getGearName(gear);
+    const CAeroDevice* aero = aeroDevices.empty() ? nullptr : aeroDevices.front();
+    std::snprintf(line, sizeof line, "%s lift=%.2f drag=%.2f", gear.c_str(),
+                  aero ? aero->liftForce * kNewtonToKg : 0.0f, aero ? aero->dragForce * kNewtonToKg : 0.0f);
+    target->drawText(kDebugLeft, kDebugTop, line);
+    for (int i = 0; i < 4; ++i) {
+        const CWheel& w = wheels[i];
+        const float x = kDebugLeft + (i % 2) * kDebugColumn;
+        const float y = kDebugTop - (1 + (i / 2) * 3.5f) * kDebugLine;
+        std::snprintf(line, sizeof line, "%.2f %.2f", w.slipRatio, w.slipAngle);
+        target->drawText(x, y, line);
+        std::snprintf(line, sizeof line, "%.2f %.2f %.2f", w.tempInner, w.tempMiddle, w.tempOuter);
+        target->drawText(x, y - kDebugLine, line);
+        std::snprintf(line, sizeof line, "%.2f %.2f ", w.load * 0.001f, w.wear);
+        target->drawText(x, y - 2 * kDebugLine, line);
+    }
+}
+
+void CSolvi::drawName(RText* target)
+{
+    if (target) target->drawText(-0.9f, -0.9f, "Marend Solvi (solvi.dll v0.0.1)");
 }

@@ -18,6 +18,15 @@ constexpr float kLookAbove = 0.6f;    // m above the car's origin the outside vi
 constexpr float kPostSpacing = 180.0f;  // m along the lap between tv posts
 constexpr float kPostOutside = 4.0f;    // m beyond the wall
 constexpr float kPostHeight = 6.0f;     // m above the track
+
+// A camera at a point looking along a direction, with its own up.
+void aimAlong(RCamera& c, const Vector3& position, const Vector3& direction, const Vector3& up, float fov)
+{
+    c.position = position;
+    c.direction = direction.normalised();
+    c.up = up.normalised();
+    c.fov = fov;
+}
 }  // namespace
 
 bool parseCameraView(const std::string& name, CameraView& view)
@@ -67,20 +76,14 @@ void HostCameras::place(ICar& car, CameraView view)
     case CameraView::Cockpit: {
         DriverEye eye{};
         car.getDriverEye(eye);
-        c.position = eye.position;
-        c.direction = eye.forward.normalised();
-        c.up = eye.up.normalised();
+        aimAlong(c, eye.position, eye.forward, eye.up, 60.0f);
         c.nearPlane = kCockpitNear;
-        c.fov = 60.0f;
         break;
     }
     case CameraView::Car: {
         ViewPoint point{};
         car.getViewPoint(point);
-        c.position = point.position;
-        c.direction = point.toTarget.normalised();
-        c.up = point.toUp.normalised();
-        c.fov = 50.0f;
+        aimAlong(c, point.position, point.toTarget, point.toUp, 50.0f);
         break;
     }
     case CameraView::Tv: {

@@ -37,25 +37,25 @@ bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool 
             ok = args.value(o.session.soundPath);
             if (ok) o.session.soundPath = std::filesystem::absolute(o.session.soundPath).string();
         } else if (arg == "--frames") {
-            ok = args.value(o.pictures.framesDir);
-            if (ok) o.pictures.framesDir = std::filesystem::absolute(o.pictures.framesDir).string();
+            ok = args.value(o.session.pictures.framesDir);
+            if (ok) o.session.pictures.framesDir = std::filesystem::absolute(o.session.pictures.framesDir).string();
         } else if (arg == "--video") {
-            ok = args.value(o.pictures.videoPath);
-            if (ok) o.pictures.videoPath = std::filesystem::absolute(o.pictures.videoPath).string();
+            ok = args.value(o.session.pictures.videoPath);
+            if (ok) o.session.pictures.videoPath = std::filesystem::absolute(o.session.pictures.videoPath).string();
         } else if (arg == "--fps") {
             unsigned fps = 0;
             ok = args.whole(fps);
             if (ok && (fps < 1 || fps > 240)) return error = "--fps must lie in 1..240", false;
-            o.pictures.fps = static_cast<int>(fps);
+            o.session.pictures.fps = static_cast<int>(fps);
         } else if (arg == "--size") {
             std::string size;
             ok = args.value(size);
-            if (ok && !parsePictureSize(size, o.pictures.width, o.pictures.height))
+            if (ok && !parsePictureSize(size, o.session.pictures.width, o.session.pictures.height))
                 return error = "--size needs WIDTHxHEIGHT, each 16..8192 pixels", false;
         } else if (arg == "--camera") {
             std::string view;
             ok = args.value(view);
-            if (ok && !parseCameraView(view, o.pictures.view))
+            if (ok && !parseCameraView(view, o.session.pictures.view))
                 return error = "--camera is one of chase, cockpit, car, tv", false;
         } else if (arg == "--plots") {
             o.plots = true;
@@ -73,9 +73,9 @@ bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool 
         if (!ok) return error = args.error, false;
         if (!known) return error = "unknown option '" + arg + "'", false;
     }
-    if (!o.pictures.framesDir.empty() && !o.pictures.videoPath.empty())
+    if (!o.session.pictures.framesDir.empty() && !o.session.pictures.videoPath.empty())
         return error = "--frames and --video: one picture output at a time", false;
-    if (!o.pictures.videoPath.empty() && (o.pictures.width % 2 || o.pictures.height % 2))
+    if (!o.session.pictures.videoPath.empty() && (o.session.pictures.width % 2 || o.session.pictures.height % 2))
         return error = "--video needs an even --size", false;
     o.runDirGiven = !o.car.runDir.empty();
     if (!o.runDirGiven) o.car.runDir = defaultRunDir;

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "host/car_run_options.h"
-#include "host/drive_pictures.h"
 #include "host/drive_session.h"
 
 struct DriveOptions {
@@ -18,7 +17,6 @@ struct DriveOptions {
     bool plots = false;  // PNG plots from the run's telemetry
     std::string replay;  // play this replay back instead of driving
     bool runDirGiven = false;  // --run-dir was on the command line
-    PictureOptions pictures;   // --frames, --video and how they look
 };
 
 // Fills `o` from argv[1..]; a scenario refuses the options that only a free

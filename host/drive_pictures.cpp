@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "graphics/engine.h"
 #include "host/scene_renderer.h"
 
 bool parsePictureSize(const std::string& text, int& width, int& height)
@@ -15,31 +16,39 @@ bool parsePictureSize(const std::string& text, int& width, int& height)
     return true;
 }
 
-DrivePictures::DrivePictures(const PictureOptions& options, std::function<std::vector<uint8_t>()> readPixels)
-    : options_(options), readPixels_(std::move(readPixels))
+DrivePictures::DrivePictures(const PictureOptions& options)
+    : options_(options), gl_(options.width, options.height)
 {
 }
 
 DrivePictures::~DrivePictures() = default;
 
-bool DrivePictures::begin(REngine& engine, const Track& track, std::string& error)
+bool DrivePictures::prepare(REngine& engine, std::string& error)
 {
+    engine.deviceFactory = &gl_;
+    if (!engine.init(nullptr, nullptr)) return error = "no pictures without an OpenGL context: " + gl_.error(), false;
+    return true;
+}
+
+bool DrivePictures::begin(REngine& engine, const Track& track, const SimHost& host, std::string& error)
+{
+    std::printf("vqsim: drawing with %s\n", gl_.description().c_str());
     if (!options_.videoPath.empty()) {
         if (!output_.openVideo(options_.videoPath, options_.width, options_.height, options_.fps, error)) return false;
     } else if (!output_.openFrames(options_.framesDir, options_.width, options_.height, error)) {
         return false;
     }
-    renderer_ = std::make_unique<SceneRenderer>(engine, track, options_.width, options_.height, options_.view);
+    renderer_ = std::make_unique<SceneRenderer>(engine, track, host, options_.width, options_.height, options_.view);
     return true;
 }
 
 void DrivePictures::step(ICar& car, double time)
 {
-    if (!renderer_ || failed()) return;
+    if (!renderer_ || !error_.empty()) return;
     // Picture n (from 1) shows the car after n / fps seconds.
     while (static_cast<double>(output_.count() + 1) <= time * options_.fps + 1e-6) {
         renderer_->draw(car);
-        if (!output_.write(readPixels_(), error_)) {
+        if (!output_.write(gl_.readPixels(), error_)) {
             std::fprintf(stderr, "vqsim: %s; no more pictures\n", error_.c_str());
             return;
         }
@@ -50,15 +59,20 @@ void DrivePictures::step(ICar& car, double time)
     }
 }
 
-bool DrivePictures::finish(const std::string& soundPath, std::string& error)
+bool DrivePictures::close(std::string& error)
 {
+    renderer_.reset();
     if (!output_.close(error)) return false;
     if (!error_.empty()) return error = error_, false;
     const std::string& where = options_.videoPath.empty() ? options_.framesDir : options_.videoPath;
     std::printf("vqsim: wrote %d pictures into %s\n", output_.count(), where.c_str());
-    if (!options_.videoPath.empty() && !soundPath.empty()) {
-        if (!muxSound(options_.videoPath, soundPath, error)) return false;
-        std::printf("vqsim: added the sound of %s to %s\n", soundPath.c_str(), options_.videoPath.c_str());
-    }
+    return true;
+}
+
+bool DrivePictures::addSound(const std::string& soundPath, std::string& error)
+{
+    if (options_.videoPath.empty() || soundPath.empty()) return true;
+    if (!muxSound(options_.videoPath, soundPath, error)) return false;
+    std::printf("vqsim: added the sound of %s to %s\n", soundPath.c_str(), options_.videoPath.c_str());
     return true;
 }

@@ -1,21 +1,23 @@
 // The pictures of a headless drive: --frames DIR writes one PNG per 1/fps of
 // simulated time, --video FILE.mp4 pipes the same pictures into ffmpeg (and
-// --sound adds the run's WAV afterwards). A picture is due after every 1/fps
-// of simulated time; drawing it reads the car and never steps it, so the
-// run's telemetry and replay are the same with and without pictures.
+// --sound adds the run's WAV afterwards). The engine gets its device from an
+// off-screen OpenGL context before the car loads its models. A picture is
+// due after every 1/fps of simulated time; drawing reads the car and never
+// steps it, so the run's telemetry and replay are the same with and without
+// pictures.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "gl/headless_gl.h"
 #include "host/cameras.h"
 #include "host/picture_output.h"
 
 class ICar;
 class REngine;
 class SceneRenderer;
+class SimHost;
 class Track;
 
 struct PictureOptions {
@@ -32,25 +34,27 @@ bool parsePictureSize(const std::string& text, int& width, int& height);
 
 class DrivePictures {
 public:
-    // readPixels gives the finished picture: width · height RGB, rows from
-    // the top (empty when nothing could be drawn).
-    DrivePictures(const PictureOptions& options, std::function<std::vector<uint8_t>()> readPixels);
+    explicit DrivePictures(const PictureOptions& options);
     ~DrivePictures();
 
-    // Opens the output and builds the scene once the car is initialised.
-    bool begin(REngine& engine, const Track& track, std::string& error);
-    // Called after every physics frame: draws and writes the pictures due
-    // by `time` (simulated seconds) and keeps a progress line.
+    // Gives the engine its device, before the car loads its models; false
+    // with the reason when no OpenGL context can be made.
+    bool prepare(REngine& engine, std::string& error);
+    // Once the car is on the track: opens the output and builds the scene.
+    bool begin(REngine& engine, const Track& track, const SimHost& host, std::string& error);
+    // Draws and writes the pictures due by `time` (simulated seconds), with
+    // a progress line every ten seconds of pictures.
     void step(ICar& car, double time);
-    // Closes the output; with a sound file and a video, adds the sound.
-    bool finish(const std::string& soundPath, std::string& error);
-
-    int count() const { return output_.count(); }
-    bool failed() const { return !error_.empty(); }
+    // Ends the pictures and closes the output; call before the session
+    // finishes (the scene's objects live in its engine).
+    bool close(std::string& error);
+    // With a video: adds the run's sound file to it. Call after the session
+    // has finished, when the sound file is complete.
+    bool addSound(const std::string& soundPath, std::string& error);
 
 private:
     PictureOptions options_;
-    std::function<std::vector<uint8_t>()> readPixels_;
+    HeadlessGl gl_;
     std::unique_ptr<SceneRenderer> renderer_;
     PictureOutput output_;
     std::string error_;

@@ -85,7 +85,13 @@ bool DriveSession::start()
     world_ = std::make_unique<CPhysicsWorld>();
     world_->create();
     engine_ = std::make_unique<REngine>();
-    if (settings_.prepareEngine) settings_.prepareEngine(*engine_);
+    if (settings_.pictures.wanted()) {
+        pictures_ = std::make_unique<DrivePictures>(settings_.pictures);
+        if (!pictures_->prepare(*engine_, error)) {
+            std::fprintf(stderr, "vqsim: %s\n", error.c_str());
+            return false;
+        }
+    }
     host_.debug = options_.debug;
     for (const std::string& flag : options_.flags) host_.setFlag(flag);
 
@@ -109,6 +115,10 @@ bool DriveSession::start()
             return false;
         }
         std::printf("vqsim: rendering the sound into %s\n", settings_.soundPath.c_str());
+    }
+    if (pictures_ && !pictures_->begin(*engine_, track_, host_, error)) {
+        std::fprintf(stderr, "vqsim: %s\n", error.c_str());
+        return false;
     }
     if (!telemetry_.open(paths_.runDir + "/telemetry.csv"))
         std::fprintf(stderr, "vqsim: cannot write %s/telemetry.csv; the run goes on without it\n",
@@ -173,11 +183,16 @@ void DriveSession::run(Driver& driver, const std::function<bool(const CarState&)
         telemetry_.sample(*car_, state, controls_.inputs, steps_ * static_cast<double>(dt), distance_);
         sound_.step(*car_, steps_ * static_cast<double>(dt));
         account(state);
-        if (settings_.afterStep) settings_.afterStep(*car_, steps_ * static_cast<double>(dt));
+        drawPictures(steps_ * static_cast<double>(dt));
     }
     const auto wall = std::chrono::steady_clock::now() - wallStart;
     stepNs_ += static_cast<unsigned long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(wall).count());
     wallSeconds_ = stepNs_ / 1e9;
+}
+
+void DriveSession::drawPictures(double time)
+{
+    if (pictures_ && car_) pictures_->step(*car_, time);
 }
 
 RunSummary DriveSession::summary() const
@@ -209,6 +224,11 @@ bool DriveSession::finish()
         sound_.release();
         std::printf("vqsim: wrote %s (%.1f s of sound)\n", settings_.soundPath.c_str(), seconds);
     }
+    std::string error;
+    if (pictures_ && !pictures_->close(error)) {
+        std::fprintf(stderr, "vqsim: %s\n", error.c_str());
+        picturesFailed_ = true;
+    }
     engine_.reset();
     bool unloaded = true;
     if (library_.car()) {
@@ -226,5 +246,10 @@ bool DriveSession::finish()
         profiler_.report(stdout, stepNs_);
     }
     world_.reset();
+    if (pictures_ && !picturesFailed_ && !pictures_->addSound(settings_.soundPath, error)) {
+        std::fprintf(stderr, "vqsim: %s\n", error.c_str());
+        picturesFailed_ = true;
+    }
+    pictures_.reset();
     return unloaded;
 }

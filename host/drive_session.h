@@ -15,6 +15,7 @@
 
 #include "host/car_run.h"
 #include "host/controls.h"
+#include "host/drive_pictures.h"
 #include "host/driver.h"
 #include "host/host_car.h"
 #include "host/plugin_library.h"
@@ -39,12 +40,7 @@ struct DriveSettings {
     bool profile = false;        // time the car's sections
     float progressEvery = 10.0f; // simulated seconds between progress lines; 0 = none
     std::string soundPath;       // a WAV file to render the run's sound into; empty = silent
-    // Runs on the new engine object before the car is initialised (a
-    // device for pictures is handed over here); may be empty.
-    std::function<void(REngine&)> prepareEngine;
-    // Runs after every physics frame with the car and the simulated time, s;
-    // may be empty. It must not change the car's state.
-    std::function<void(ICar&, double)> afterStep;
+    PictureOptions pictures;     // --frames or --video: the drive is drawn
 };
 
 class DriveSession {
@@ -68,7 +64,10 @@ public:
     bool finish();
 
     ICar* car() const { return car_; }
-    REngine* engine() const { return engine_.get(); }
+    // Draws the pictures due by `time` (simulated seconds); the physics
+    // frames draw theirs themselves, a replay's playback calls this.
+    void drawPictures(double time);
+    bool picturesFailed() const { return picturesFailed_; }
     const TelemetryCsv& telemetry() const { return telemetry_; }
     const std::string& runDir() const { return paths_.runDir; }
     const Track& track() const { return track_; }
@@ -87,6 +86,9 @@ private:
     DriveSettings settings_;
 
     PhysicsLibrary physicsLibrary_;
+    // Before the engine: its device lives in the pictures' OpenGL context.
+    std::unique_ptr<DrivePictures> pictures_;
+    bool picturesFailed_ = false;
     Track track_;
     std::unique_ptr<CPhysicsWorld> world_;
     std::unique_ptr<REngine> engine_;

@@ -1,7 +1,6 @@
 #include "host/picture_output.h"
 
-#include <png.h>
-#include <zlib.h>
+#include "host/png_file.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -23,29 +22,6 @@ std::string frameFileName(int n)
     char name[32];
     std::snprintf(name, sizeof name, "frame_%06d.png", n);
     return name;
-}
-
-bool writePng(const std::string& path, const uint8_t* rgb, int width, int height)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    bool ok = png && info;
-    if (ok && setjmp(png_jmpbuf(png))) ok = false;
-    else if (ok) {
-        png_init_io(png, file);
-        // Hundreds of pictures per drive: speed matters more than size.
-        png_set_compression_level(png, Z_BEST_SPEED);
-        png_set_filter(png, 0, PNG_FILTER_SUB);
-        png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        for (int y = 0; y < height; ++y) png_write_row(png, rgb + static_cast<size_t>(y) * width * 3);
-        png_write_end(png, nullptr);
-    }
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0 && ok;
 }
 
 PictureOutput::~PictureOutput()
@@ -87,8 +63,8 @@ bool PictureOutput::write(const std::vector<uint8_t>& rgb, std::string& error)
         if (std::fwrite(rgb.data(), 1, row * height_, pipe_) != row * height_)
             return error = "ffmpeg stopped taking pictures", false;
     } else if (!folder_.empty()) {
-        const std::string path = folder_ + "/" + frameFileName(count_);
-        if (!writePng(path, rgb.data(), width_, height_)) return error = "cannot write " + path, false;
+        const std::string path = folder_ + "/" + frameFileName(count_ + 1);
+        if (!writePng(path, width_, height_, rgb, error)) return false;
     } else {
         return error = "no picture output is open", false;
     }

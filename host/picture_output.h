@@ -34,11 +34,8 @@ private:
     int count_ = 0;
 };
 
-// The name of the n-th frame (0-based) in a frame folder.
+// The name of the n-th picture (from 1) in a frame folder.
 std::string frameFileName(int n);
-
-// Writes an RGB picture (rows top down) as a PNG with fast compression.
-bool writePng(const std::string& path, const uint8_t* rgbTopDown, int width, int height);
 
 // Replaces `video` by a copy with `wav` as its sound (video copied, AAC audio).
 bool muxSound(const std::string& video, const std::string& wav, std::string& error);

@@ -10,7 +10,8 @@ namespace {
 constexpr uint32_t kSkyColour = 0xFF8CB4DC;  // a clear afternoon
 }
 
-SceneRenderer::SceneRenderer(REngine& engine, const Track& track, int width, int height, CameraView view)
+SceneRenderer::SceneRenderer(REngine& engine, const Track& track, const SimHost& host, int width, int height,
+                             CameraView view)
     : engine_(engine),
       trackFrame_(buildTrackMesh(engine, track)),
       light_(engine.createLight()),
@@ -21,6 +22,7 @@ SceneRenderer::SceneRenderer(REngine& engine, const Track& track, int width, int
 {
     engine.width = width;
     engine.height = height;
+    hud_ = std::make_unique<Hud>(engine, host, height);
 }
 
 void SceneRenderer::draw(ICar& car)
@@ -36,5 +38,6 @@ void SceneRenderer::draw(ICar& car)
     light_->apply();
     trackFrame_->render(true, -1.0f, 0.0f);
     car.draw(view_ == CameraView::Cockpit ? 1 : 0);
+    hud_->draw(car);
     engine_.endFrame();
 }

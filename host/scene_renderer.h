@@ -5,18 +5,23 @@
 // changes it.
 #pragma once
 
+#include <memory>
+
 #include "host/cameras.h"
+#include "host/hud.h"
 
 class CSceneFrame;
 class ICar;
 class REngine;
 class RLight;
+class SimHost;
 class Track;
 
 class SceneRenderer {
 public:
-    // The engine must have its device; width and height are the picture's.
-    SceneRenderer(REngine& engine, const Track& track, int width, int height, CameraView view);
+    // The engine must have its device; width and height are the picture's;
+    // the heads-up display reads the laps and messages the host collected.
+    SceneRenderer(REngine& engine, const Track& track, const SimHost& host, int width, int height, CameraView view);
 
     void draw(ICar& car);
 
@@ -27,6 +32,7 @@ private:
     CSceneFrame* trackFrame_;
     RLight* light_;
     HostCameras cameras_;
+    std::unique_ptr<Hud> hud_;  // made once the engine knows the picture's size
     CameraView view_;
     int width_, height_;
 };
