@@ -3,18 +3,15 @@
 // drawn through the off-screen OpenGL device, and the picture read back, as
 // a drive with --frames or --video makes it.
 
-#include <filesystem>
 #include <memory>
 
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
 
+#include "bench/bench_run.h"
 #include "car/physics_world.h"
 #include "car/solvi.h"
 #include "gl/headless_gl.h"
 #include "graphics/engine.h"
-#include "host/run_directory.h"
 #include "host/scene_renderer.h"
 #include "host/sim_host.h"
 #include "host/track.h"
@@ -26,28 +23,20 @@ constexpr int kWidth = 1280, kHeight = 720;
 struct CarOnCircuit {
     CarOnCircuit() : gl(kWidth, kHeight)
     {
-        const auto dir = std::filesystem::temp_directory_path() / "solvi-bench-frame";
-        RunDirectory run;
-        run.prepare(dir.string(), SOLVI_DATA_DIR);
-        std::filesystem::current_path(dir);
+        enterBenchRun("solvi-bench-frame");
         std::string error;
         track.load(SOLVI_DATA_DIR "/tracks/valley/track.txt", error);
         world.create();
-        std::fflush(stdout);
-        const int saved = dup(1);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        engine = std::make_unique<REngine>();
-        engine->deviceFactory = &gl;
-        drawing = engine->init(nullptr, nullptr);
-        car = std::make_unique<CSolvi>();
-        car->init(engine.get(), &world, &track, &host);
-        car->reset(track.centreAt(track.finishAt() - 15), track.tangentAt(track.finishAt() - 15));
-        if (drawing) scene = std::make_unique<SceneRenderer>(*engine, track, host, kWidth, kHeight, CameraView::Chase);
-        std::fflush(stdout);
-        dup2(saved, 1);
-        close(null);
-        close(saved);
+        withoutConsole([&] {
+            engine = std::make_unique<REngine>();
+            engine->deviceFactory = &gl;
+            drawing = engine->init(nullptr, nullptr);
+            car = std::make_unique<CSolvi>();
+            car->init(engine.get(), &world, &track, &host);
+            car->reset(track.centreAt(track.finishAt() - 15), track.tangentAt(track.finishAt() - 15));
+            if (drawing)
+                scene = std::make_unique<SceneRenderer>(*engine, track, host, kWidth, kHeight, CameraView::Chase);
+        });
     }
     ~CarOnCircuit()
     {

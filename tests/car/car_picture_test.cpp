@@ -15,7 +15,6 @@
 #include "graphics/material.h"
 #include "graphics/mesh_builder.h"
 #include "graphics/scene_frame.h"
-#include "graphics/texture.h"
 #include "support/car_on_strip.h"
 
 namespace {
@@ -38,16 +37,7 @@ protected:
         CarOnStripFixture::SetUp();
         engine.deviceFactory = &gl;
         if (!engine.init(nullptr, nullptr)) GTEST_SKIP() << "no OpenGL context: " << gl.error();
-        testing::internal::CaptureStdout();
-        // The fixture's car loaded its textures before there was a device:
-        // the new car must load them again, onto the device.
-        car.reset();
-        for (RTexture* t : engine.textures) delete t;
-        engine.textures.clear();
-        car = std::make_unique<CSolvi>();
-        car->init(&engine, &world, &track, &host);
-        car->reset(track.centreAt(40.0f), track.tangentAt(40.0f));
-        testing::internal::GetCapturedStdout();
+        rebuildCarOnDevice();
         for (int i = 0; i < 100; ++i) step();
         camera = engine.createCamera();
         camera->farPlane = 1500.0f;

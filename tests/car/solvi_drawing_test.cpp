@@ -25,11 +25,7 @@ protected:
         CarOnStripFixture::SetUp();
         // A car built on a device, seen from 8 m behind.
         engine.setDevice(&device);
-        testing::internal::CaptureStdout();
-        car = std::make_unique<CSolvi>();
-        car->init(&engine, &world, &track, &host);
-        car->reset(track.centreAt(40.0f), track.tangentAt(40.0f));
-        testing::internal::GetCapturedStdout();
+        rebuildCarOnDevice();
         for (int i = 0; i < 50; ++i) step();
         camera = engine.createCamera();
         camera->farPlane = 1500.0f;
