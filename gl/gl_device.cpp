@@ -241,6 +241,9 @@ GlDevice::Buffer* GlDevice::createBuffer(uint32_t bytes, bool isIndex) {
     auto buffer = std::make_unique<Buffer>();
     buffer->isIndex = isIndex;
     buffer->shadow.assign(bytes, 0);
+    while (glGetError() != GL_NO_ERROR) {
+        // Only this buffer's own errors count below.
+    }
     glGenBuffers(1, &buffer->name);
     const GLenum target = isIndex ? GL_ELEMENT_ARRAY_BUFFER : GL_ARRAY_BUFFER;
     glBindBuffer(target, buffer->name);

@@ -41,6 +41,7 @@ HeadlessGl::HeadlessGl(int width, int height) : width_(width), height_(height), 
 
 HeadlessGl::~HeadlessGl() {
     if (egl_->context == EGL_NO_CONTEXT) return;
+    makeCurrent();  // the names below are this context's
     device_.reset();
     glDeleteFramebuffers(1, &framebuffer_);
     glDeleteRenderbuffers(1, &colourBuffer_);
@@ -87,6 +88,12 @@ bool HeadlessGl::createInterface() {
         return false;
     }
     return true;
+}
+
+bool HeadlessGl::makeCurrent() {
+    if (egl_->context == EGL_NO_CONTEXT) return false;
+    if (eglGetCurrentContext() == egl_->context) return true;
+    return eglMakeCurrent(egl_->display, EGL_NO_SURFACE, EGL_NO_SURFACE, egl_->context) == EGL_TRUE;
 }
 
 bool HeadlessGl::readDisplayMode() {
@@ -149,7 +156,10 @@ RDevice* HeadlessGl::createDevice(void*, RDepthFormat depth, bool, int& width, i
     return device_.get();
 }
 
-std::vector<uint8_t> HeadlessGl::readPixels() { return device_ ? device_->readPixels() : std::vector<uint8_t>(); }
+std::vector<uint8_t> HeadlessGl::readPixels() {
+    if (!device_ || !makeCurrent()) return {};
+    return device_->readPixels();
+}
 
 std::string HeadlessGl::description() const {
     if (egl_->context == EGL_NO_CONTEXT) return "no OpenGL context";

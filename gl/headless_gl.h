@@ -29,6 +29,9 @@ public:
     RDevice* createDevice(void* window, RDepthFormat depth, bool hardwareVertexProcessing, int& width,
                           int& height) override;
 
+    // Makes this factory's context the current one again (another context
+    // made since in this thread took its place); false without a context.
+    bool makeCurrent();
     // The device made by createDevice; null before, or when it failed.
     GlDevice* device() const { return device_.get(); }
     // The finished picture: width × height × 3 bytes, R, G, B, rows from

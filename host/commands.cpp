@@ -11,7 +11,7 @@ const std::vector<Command>& allCommands()
         {"skidpad", "[OPTIONS]", "steady cornering on a 40 m circle: lateral acceleration held", runSkidpadCommand},
         {"probe", "[OPTIONS]", "load the car plug-in, report what it is, unload it", runProbeCommand},
         {"tyre", "FILE [OPTIONS]", "tyre forces over slip for a tyre file: tables, CSV, plot", runTyreCommand},
-        {"inspect", "FILE [--json]", "what a data file holds (models, textures, ...)", runInspectCommand},
+        {"inspect", "FILE [--json] | MODEL --png OUT.png", "what a data file holds; a picture of a model", runInspectCommand},
         {"convert", "IN.ase OUT.vqo [OPTIONS]", "turn an ASE model into a model file that loads fast", runConvertCommand},
     };
     return commands;

@@ -5,15 +5,12 @@
 #include <filesystem>
 #include <limits>
 
-#include "gl/gl_device.h"
-#include "gl/headless_gl.h"
 #include "graphics/engine.h"
 #include "graphics/geometry.h"
 #include "graphics/light.h"
 #include "graphics/projection.h"
 #include "graphics/scene_frame.h"
 #include "graphics/texture_resolver.h"
-#include "host/inspect_model.h"
 #include "host/png_file.h"
 #include "services/ini_reader.h"
 
@@ -62,66 +59,85 @@ bool modelBounds(const ToolboxModel& model, Vector3& low, Vector3& high)
 
 }  // namespace
 
-bool writeModelPicture(const std::string& modelPath, const std::string& pngPath, const ModelPictureOptions& options,
-                       ModelPictureResult& result, std::string& error)
+ModelPicture::ModelPicture(const ModelPictureOptions& options)
+    : options_(options), gl_(options.width, options.height)
 {
-    HeadlessGl gl(options.width, options.height);
-    ToolboxModel model;
-    REngine& engine = *model.engine;
-    engine.deviceFactory = &gl;
+}
+
+bool ModelPicture::load(const std::string& modelPath, std::string& error)
+{
+    REngine& engine = *model_.engine;
+    engine.deviceFactory = &gl_;
     bool drawing;
     {
         QuietStdout quiet;  // the engine reports its device steps on the console
         drawing = engine.init(nullptr, nullptr);
     }
     if (!drawing) {
-        error = "no picture: " + (gl.error().empty() ? std::string("OpenGL could not be started") : gl.error());
+        error = "no picture: " + (gl_.error().empty() ? std::string("OpenGL could not be started") : gl_.error());
         return false;
     }
-    result.platform = gl.description();
+    result_.platform = gl_.description();
 
     const fs::path modelDir = fs::path(modelPath).parent_path();
-    const std::string skin = skinFolder(modelDir, options.skin);
-    if (!options.skin.empty() && !fs::is_directory(skin)) result.notes.push_back("skin folder " + skin + " not found");
-    if (!skin.empty()) model.resolver->folders.push_back(skin);
-    if (!loadToolboxModel(modelPath, ModelLoadOptions(), model, error)) return false;
-    result.notes.insert(result.notes.end(), model.problems.begin(), model.problems.end());
-    result.triangles = modelTriangles(model);
+    const std::string skin = skinFolder(modelDir, options_.skin);
+    if (!options_.skin.empty() && !fs::is_directory(skin)) result_.notes.push_back("skin folder " + skin + " not found");
+    if (!skin.empty()) model_.resolver->folders.push_back(skin);
+    if (!loadToolboxModel(modelPath, ModelLoadOptions(), model_, error)) return false;
+    result_.notes.insert(result_.notes.end(), model_.problems.begin(), model_.problems.end());
+    result_.triangles = modelTriangles(model_);
 
     Vector3 low, high;
-    if (!modelBounds(model, low, high)) {
+    if (!modelBounds(model_, low, high)) {
         error = modelPath + " has no triangles to draw";
         return false;
     }
     {
         QuietStdout quiet;
-        model.root->buildBuffers();
+        model_.root->buildBuffers();
     }
-
-    // Front left, a little above: the side, the nose and the roof at once.
-    const Vector3 centre = (low + high) * 0.5f;
+    // Front left, a little above: the side, the nose and the roof at once,
+    // far enough for the whole bounding sphere to fit the view.
+    centre_ = (low + high) * 0.5f;
     const float radius = std::max((high - low).length() * 0.5f, 1e-3f);
-    const float aspect = static_cast<float>(options.width) / static_cast<float>(options.height);
+    const float aspect = static_cast<float>(options_.width) / static_cast<float>(options_.height);
     const float halfView = std::min(kFieldOfView, 2.0f * std::atan(std::tan(kFieldOfView / 2) * aspect)) / 2;
     const float distance = radius / std::sin(halfView);
-    const Vector3 eye = centre + Vector3{-0.62f, 0.42f, 0.66f}.normalised() * distance;
-
+    eye_ = centre_ + Vector3{-0.62f, 0.42f, 0.66f}.normalised() * distance;
+    nearPlane_ = std::max(distance - radius * 1.5f, radius * 0.01f);
+    farPlane_ = distance + radius * 1.5f;
     engine.setReflections(true);
+    RLight* light = engine.createLight();
+    light->setDirection(Vector3{0.45f, -1.0f, -0.55f});
+    return true;
+}
+
+void ModelPicture::draw()
+{
+    REngine& engine = *model_.engine;
+    if (engine.device == nullptr) return;
+    const float aspect = static_cast<float>(options_.width) / static_cast<float>(options_.height);
     engine.beginFrame();
-    engine.setViewport(0, 0, options.width, options.height);
+    engine.setViewport(0, 0, options_.width, options_.height);
     engine.device->clear(kClearTarget | kClearDepth, kBackground, 1.0f, 0);
     engine.resetTransforms();
-    engine.setProjection(perspectiveLeftHanded(kFieldOfView, aspect, std::max(distance - radius * 1.5f, radius * 0.01f),
-                                               distance + radius * 1.5f));
-    engine.setView(lookAtLeftHanded(eye, centre, Vector3{0.0f, 1.0f, 0.0f}));
+    engine.setProjection(perspectiveLeftHanded(kFieldOfView, aspect, nearPlane_, farPlane_));
+    engine.setView(lookAtLeftHanded(eye_, centre_, Vector3{0.0f, 1.0f, 0.0f}));
     engine.setZEnable(true);
     engine.setLighting(true);
     engine.setAmbient(0.35f, 0.35f, 0.37f);
-    RLight* light = engine.createLight();
-    light->setDirection(Vector3{0.45f, -1.0f, -0.55f});
-    light->apply();
-    model.root->render(true, -1.0f, 0.0f);
+    for (RLight* light : engine.lights) light->apply();
+    model_.root->render(true, -1.0f, 0.0f);
     engine.endFrame();
+}
 
-    return writePng(pngPath, options.width, options.height, gl.readPixels(), error);
+bool writeModelPicture(const std::string& modelPath, const std::string& pngPath, const ModelPictureOptions& options,
+                       ModelPictureResult& result, std::string& error)
+{
+    ModelPicture picture(options);
+    const bool loaded = picture.load(modelPath, error);
+    result = picture.result();
+    if (!loaded) return false;
+    picture.draw();
+    return writePng(pngPath, options.width, options.height, picture.pixels(), error);
 }

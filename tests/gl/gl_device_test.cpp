@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 #include "graphics/projection.h"
 #include "tests/gl/gl_rig.h"
@@ -20,7 +21,8 @@ const uint16_t kClockwise[6] = {0, 2, 1, 1, 2, 3};
 // Draws the square with a 2 × 2 texture (top row red, green; bottom row
 // blue, white with alpha 0) under a 90-degree view, lit head-on by a white
 // light, and returns the picture.
-std::vector<uint8_t> drawSquare(GlRig& rig, const uint16_t* indices, RCull cull) {
+std::vector<uint8_t> drawSquare(GlRig& rig, const uint16_t* indices, RCull cull,
+                                const std::function<void(RDevice&)>& moreState = {}) {
     RDevice& d = rig.device();
     d.beginScene();
     d.setViewport(RViewport{0, 0, kSize, kSize, 0.0f, 1.0f});
@@ -65,6 +67,7 @@ std::vector<uint8_t> drawSquare(GlRig& rig, const uint16_t* indices, RCull cull)
     d.setLight(0, light);
     d.enableLight(0, true);
 
+    if (moreState) moreState(d);
     d.setStreamSource(vb, sizeof(RVertex32));
     d.setIndices(ib);
     d.setVertexFormat(RVertexFormat::OneUv);
@@ -126,5 +129,33 @@ TEST(GlDeviceTest, CullingRemovesTheWindingSeenOnScreen) {
         const Rgb centre = pixelAt(drawSquare(rig, c.indices, c.cull), kSize, 28, 28);
         EXPECT_EQ(centre.r > 200, c.drawn) << (c.indices == kClockwise ? "clockwise" : "counter-clockwise")
                                            << " with cull mode " << deviceValue(c.cull);
+    }
+}
+
+TEST(GlDeviceTest, ReflectionStageBlendsTheMapSeenAlongTheReflectedRayByTheFactorAlpha) {
+    GlRig rig(kSize, kSize);
+    SKIP_WITHOUT_GL(rig);
+    const std::vector<uint8_t> p = drawSquare(rig, kClockwise, RCull::None, [](RDevice& d) {
+        // A black texel at the top left of a white map. The eye rays reflect
+        // off the square as (x, y, -z) with |x|, |y| <= 0.2; moved by (0.25,
+        // 0.25) they all read that texel, a quarter of which (factor alpha
+        // 64) goes over the square's own colour.
+        RDeviceTexture* map = d.createTexture(2, 2, 1, RTextureFormat::Rgb24);
+        d.fillTexture(map, [](float u, float v) { return u < 0.5f && v < 0.5f ? RColour{0, 0, 0, 1} : RColour{1, 1, 1, 1}; });
+        d.setTexture(1, map);
+        d.setSamplerState(1, RSamplerState::MinFilter, deviceValue(RTextureFilter::Point));
+        d.setSamplerState(1, RSamplerState::MagFilter, deviceValue(RTextureFilter::Point));
+        d.setTextureStageState(1, RStageState::TexCoordIndex, kTexCoordCameraReflection | 1u);
+        d.setTextureStageState(1, RStageState::TextureTransformFlags, deviceValue(RTextureTransformFlags::Count3));
+        d.setTransform(RTransform::Texture1, translationMatrix(0.25f, 0.25f, 0.0f));
+        d.setRenderState(RRenderState::TextureFactor, 0x40FFFFFFu);
+        d.setTextureStageState(1, RStageState::ColourOp, deviceValue(RTextureOp::BlendFactorAlpha));
+        d.setTextureStageState(1, RStageState::ColourArg1, deviceValue(RTextureArg::Texture));
+        d.setTextureStageState(1, RStageState::ColourArg2, deviceValue(RTextureArg::Current));
+    });
+    // 255 · (1 − 64/255) = 191 in the red and the green quadrant alike.
+    for (auto [x, y] : {std::pair{27, 27}, {30, 30}, {35, 28}}) {
+        const Rgb c = pixelAt(p, kSize, x, y);
+        EXPECT_NEAR(std::max(c.r, c.g), 191, 4) << x << "," << y;
     }
 }
