@@ -7,16 +7,14 @@
 #include <memory>
 
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
 
+#include "bench/bench_run.h"
 #include "car/physics_world.h"
 #include "car/solvi.h"
 #include "graphics/engine.h"
 #include "host/autopilot.h"
 #include "host/car_run.h"
 #include "host/controls.h"
-#include "host/run_directory.h"
 #include "host/sim_host.h"
 #include "host/track.h"
 
@@ -29,27 +27,18 @@ constexpr float kDt = 0.003f;
 struct LappingCar {
     LappingCar()
     {
-        const auto dir = std::filesystem::temp_directory_path() / "solvi-bench-run";
-        RunDirectory run;
-        run.prepare(dir.string(), SOLVI_DATA_DIR);
-        std::filesystem::current_path(dir);
+        enterBenchRun("solvi-bench-run");
         std::string error;
         track.load(SOLVI_DATA_DIR "/tracks/valley/track.txt", error);
         world.create();
         // The car's set-up lines would disturb the report: they go nowhere.
-        std::fflush(stdout);
-        const int saved = dup(1);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        car = std::make_unique<CSolvi>();
-        car->init(&engine, &world, &track, &host);
-        car->reset(track.centreAt(track.finishAt() - 15), track.tangentAt(track.finishAt() - 15));
-        pilot = std::make_unique<Autopilot>(track);
-        for (int i = 0; i < 3000; ++i) frame();
-        std::fflush(stdout);
-        dup2(saved, 1);
-        close(null);
-        close(saved);
+        withoutConsole([&] {
+            car = std::make_unique<CSolvi>();
+            car->init(&engine, &world, &track, &host);
+            car->reset(track.centreAt(track.finishAt() - 15), track.tangentAt(track.finishAt() - 15));
+            pilot = std::make_unique<Autopilot>(track);
+            for (int i = 0; i < 3000; ++i) frame();
+        });
     }
 
     void controlsIn()

@@ -183,6 +183,7 @@ void CSolvi::loadModel()
             if (frame->parent) frame->parent->removeChild(frame->name);
             frame->parent = nullptr;
             frame->matrix.identity();
+            prepareWheel(i, frame);
             frame->buildBuffers();
             wheelFrames[i] = frame;
         }
@@ -190,6 +191,7 @@ void CSolvi::loadModel()
         addChild(bodyModel);  // the root sits at the car's origin (z = 0)
     }
     shadowTexture = system->getTexture(std::string(kTextureFolder) + "/shadow.tga");
+    prepareDrawing();
     loadInterior();
 }
 

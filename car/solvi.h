@@ -6,6 +6,7 @@
 // its own (fuel, mass, damage, driver aids, cameras, model, cockpit
 // instruments, sounds).
 
+#include <array>
 #include <string>
 
 #include "car/abs.h"
@@ -15,6 +16,7 @@
 #include "powertrain/limited_slip_differential.h"
 #include "services/setup_data.h"
 
+class RMaterial;
 class RTexture;
 
 class CSolvi : public CCar {
@@ -33,6 +35,13 @@ public:
     bool isHitSoundFree() override;
     void playHitSound(const Vector3& position, const Vector3& velocity, float volume) override;
     void playScrapeSound(const Vector3& position, const Vector3& velocity) override;
+    void draw(uint8_t interior) override;
+    void drawShadow() override;
+    void drawDebugText(RText* target) override;
+    void drawName(RText* target) override;
+    void drawSuspension() override;
+    void drawMarker(float value) override;
+    void drawExtra(float value) override;
 
     // Steps of its own.
     void onCollision(const Vector3& point, float depth) override;
@@ -73,6 +82,24 @@ public:
     CSceneFrame* absLamp = nullptr;
     CSceneFrame* tcLamp = nullptr;
     Matrix4 rpmNeedleRest, speedNeedleRest;  // the needles' poses as loaded
+
+    // Drawing parts, made by loadModel (see solvi_drawing.cpp).
+    // Each wheel's tyre and rim turn in a frame of their own under the wheel
+    // frame; the tyre mesh has its own material, which shows the dirt.
+    std::array<CSceneFrame*, 4> wheelSpin{};
+    std::array<RMaterial*, 4> tyreMaterials{};
+    CSceneFrame* shadowFrame = nullptr;  // the shadow quad, laid under the car each picture
+    CSceneFrame* barFrame = nullptr;     // a unit bar, stretched for links, markers and discs
+    RMaterial* linkMaterial = nullptr;
+    RMaterial* springMaterial = nullptr;
+    RMaterial* markerMaterial = nullptr;
+    std::array<RMaterial*, 4> discMaterials{};
+    // Moves a loaded wheel frame's meshes and children into its spin frame.
+    void prepareWheel(int wheel, CSceneFrame* frame);
+    // The shadow quad, the bar and their materials.
+    void prepareDrawing();
+    // Draws the bar frame stretched from a to b (world) with a material.
+    void drawBar(const Vector3& a, const Vector3& b, float thickness, RMaterial* material);
 
     // Where the axles sit along the body's z axis from its reference point, m.
     static constexpr float kFrontAxle = 1.137f;

@@ -202,6 +202,7 @@ public:
     RMaterial* currentMaterial = nullptr;  // material state cache
     int sectionStartMs = 0;
     std::vector<RSpline*> splines;  // the spline set, owned
+    Vector3 carAngles{0.0f, 0.0f, 0.0f};  // Euler angles of the car being drawn, radians
     RDeviceFactory* deviceFactory = nullptr;  // the host's; init makes the device through it
 
 private:

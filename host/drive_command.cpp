@@ -89,7 +89,7 @@ int runReplay(DriveOptions& o)
     ReplayPlayback playback(*session.car());
     const bool whole = playback.load(copy);
     if (!whole) hostPrintf("vqsim: the car could not read all of %s; playing what it read\n", copy.c_str());
-    playback.play();
+    playback.play([&](double time) { session.drawPictures(time); });
     playback.finish();
     playback.print(name);
     const bool unloaded = session.finish();

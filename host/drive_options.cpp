@@ -66,6 +66,27 @@ bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool 
             const std::optional<bool> on = parseOnOff(text);
             if (ok && !on) return error = arg + " takes on or off, not '" + text + "'", false;
             (arg == "--abs" ? o.session.abs : o.session.tractionControl) = on;
+        } else if (arg == "--frames") {
+            ok = args.value(o.session.pictures.framesDir);
+            if (ok) o.session.pictures.framesDir = std::filesystem::absolute(o.session.pictures.framesDir).string();
+        } else if (arg == "--video") {
+            ok = args.value(o.session.pictures.videoPath);
+            if (ok) o.session.pictures.videoPath = std::filesystem::absolute(o.session.pictures.videoPath).string();
+        } else if (arg == "--fps") {
+            unsigned fps = 0;
+            ok = args.whole(fps);
+            if (ok && (fps < 1 || fps > 240)) return error = "--fps must lie in 1..240", false;
+            o.session.pictures.fps = static_cast<int>(fps);
+        } else if (arg == "--size") {
+            std::string size;
+            ok = args.value(size);
+            if (ok && !parsePictureSize(size, o.session.pictures.width, o.session.pictures.height))
+                return error = "--size needs WIDTHxHEIGHT, each 16..8192 pixels", false;
+        } else if (arg == "--camera") {
+            std::string view;
+            ok = args.value(view);
+            if (ok && !parseCameraView(view, o.session.pictures.view))
+                return error = "--camera is one of chase, cockpit, car, tv", false;
         } else if (arg == "--plots") {
             o.plots = true;
         } else if (arg == "--profile") {
@@ -82,6 +103,10 @@ bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool 
         if (!ok) return error = args.error, false;
         if (!known) return error = "unknown option '" + arg + "'", false;
     }
+    if (!o.session.pictures.framesDir.empty() && !o.session.pictures.videoPath.empty())
+        return error = "--frames and --video: one picture output at a time", false;
+    if (!o.session.pictures.videoPath.empty() && (o.session.pictures.width % 2 || o.session.pictures.height % 2))
+        return error = "--video needs an even --size", false;
     o.runDirGiven = !o.car.runDir.empty();
     if (!o.runDirGiven) o.car.runDir = defaultRunDir;
     return true;
@@ -100,6 +125,14 @@ void printDriveOptionHelp()
                 "                   with them off)\n"
                 "  --tc on|off      switch the traction control with the car's key 't' (the car starts\n"
                 "                   with it on)\n"
+                "  --frames DIR     draw the drive: one PNG per 1/fps of simulated time into DIR\n"
+                "                   (created when missing), named frame_000001.png, ...\n"
+                "  --video FILE     draw the drive into an H.264 MP4 through ffmpeg; with --sound\n"
+                "                   the run's sound is added as its audio track\n"
+                "  --fps N          pictures per simulated second (default 30)\n"
+                "  --size WxH       picture size in pixels (default 1280x720)\n"
+                "  --camera VIEW    chase (default: behind the car), cockpit (the driver's eye),\n"
+                "                   car (the car's view point), tv (the nearest trackside post)\n"
                 "  --plots          PNG plots of speed and rpm over distance and of the driven line\n"
                 "  --profile        time the car's sections and print them at the end\n"
                 "  --progress S     a progress line every S simulated seconds (default 10)\n"

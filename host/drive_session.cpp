@@ -71,6 +71,15 @@ bool DriveSession::start()
     world_ = std::make_unique<CPhysicsWorld>();
     world_->create();
     engine_ = std::make_unique<REngine>();
+    if (settings_.pictures.wanted()) {
+        pictures_ = std::make_unique<DrivePictures>(settings_.pictures);
+        if (!pictures_->prepare(*engine_, error)) {
+            // Pictures are an extra: the drive itself still runs and writes its files.
+            std::fprintf(stderr, "vqsim: %s; the run goes on without pictures\n", error.c_str());
+            pictures_.reset();
+            engine_->deviceFactory = nullptr;
+        }
+    }
     host_.debug = options_.debug;
     for (const std::string& flag : options_.flags) host_.setFlag(flag);
 
@@ -104,6 +113,10 @@ bool DriveSession::start()
             return false;
         }
         hostPrintf("vqsim: rendering the sound into %s\n", settings_.soundPath.c_str());
+    }
+    if (pictures_ && !pictures_->begin(*engine_, track_, host_, error)) {
+        std::fprintf(stderr, "vqsim: %s\n", error.c_str());
+        return false;
     }
     if (!telemetry_.open(paths_.runDir + "/telemetry.csv"))
         std::fprintf(stderr, "vqsim: cannot write %s/telemetry.csv; the run goes on without it\n",
@@ -195,10 +208,16 @@ void DriveSession::run(Driver& driver, const std::function<bool(const CarState&)
         telemetry_.sample(*car_, state, controls_.inputs, steps_ * static_cast<double>(dt), distance_);
         sound_.step(*car_, steps_ * static_cast<double>(dt));
         account(state);
+        drawPictures(steps_ * static_cast<double>(dt));
     }
     const auto wall = std::chrono::steady_clock::now() - wallStart;
     stepNs_ += static_cast<unsigned long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(wall).count());
     wallSeconds_ = stepNs_ / 1e9;
+}
+
+void DriveSession::drawPictures(double time)
+{
+    if (pictures_ && car_) pictures_->step(*car_, time);
 }
 
 RunSummary DriveSession::summary() const
@@ -232,6 +251,11 @@ bool DriveSession::finish()
         sound_.release();
         hostPrintf("vqsim: wrote %s (%.1f s of sound)\n", settings_.soundPath.c_str(), seconds);
     }
+    std::string error;
+    if (pictures_ && !pictures_->close(error)) {
+        std::fprintf(stderr, "vqsim: %s\n", error.c_str());
+        picturesFailed_ = true;
+    }
     engine_.reset();
     bool unloaded = true;
     if (library_.car()) {
@@ -249,5 +273,10 @@ bool DriveSession::finish()
         profiler_.report(hostOut(), stepNs_);
     }
     world_.reset();
+    if (pictures_ && !picturesFailed_ && !pictures_->addSound(settings_.soundPath, error)) {
+        std::fprintf(stderr, "vqsim: %s\n", error.c_str());
+        picturesFailed_ = true;
+    }
+    pictures_.reset();
     return unloaded;
 }

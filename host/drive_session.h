@@ -15,6 +15,7 @@
 
 #include "host/car_run.h"
 #include "host/controls.h"
+#include "host/drive_pictures.h"
 #include "host/driver.h"
 #include "host/host_car.h"
 #include "host/plugin_library.h"
@@ -47,6 +48,7 @@ struct DriveSettings {
     std::optional<bool> tractionControl;  // likewise the traction control
     float stripLength = 3000.0f;  // m, the straights of the test strip
     float circleRadius = 40.0f;   // m, the skidpad circle
+    PictureOptions pictures;     // --frames or --video: the drive is drawn
 };
 
 // A car with an empty tank that has stood still this long ends the run.
@@ -81,6 +83,10 @@ public:
     bool finish();
 
     ICar* car() const { return car_; }
+    // Draws the pictures due by `time` (simulated seconds); the physics
+    // frames draw theirs themselves, a replay's playback calls this.
+    void drawPictures(double time);
+    bool picturesFailed() const { return picturesFailed_; }
     const TelemetryCsv& telemetry() const { return telemetry_; }
     const std::string& runDir() const { return paths_.runDir; }
     const Track& track() const { return track_; }
@@ -100,6 +106,9 @@ private:
     DriveSettings settings_;
 
     PhysicsLibrary physicsLibrary_;
+    // Before the engine: its device lives in the pictures' OpenGL context.
+    std::unique_ptr<DrivePictures> pictures_;
+    bool picturesFailed_ = false;
     Track track_;
     std::unique_ptr<CPhysicsWorld> world_;
     std::unique_ptr<REngine> engine_;

@@ -24,7 +24,7 @@ std::string lapText(uint32_t ms)
 
 bool ReplayPlayback::load(const std::string& path) { return car_.loadReplay(path.c_str()) != 0; }
 
-int ReplayPlayback::play()
+int ReplayPlayback::play(const std::function<void(double)>& shown)
 {
     samples_.clear();
     laps_.clear();
@@ -44,6 +44,7 @@ int ReplayPlayback::play()
         s.lastLapMs = timer->lastLapMs;
         s.bestLapMs = timer->bestLapMs;
         s.lapCount = timer->lapCount;
+        if (shown) shown((calls + 1) * (CReplay::kFrameMs / 1000.0));
         if (index == 0) break;
     }
     // No frame shown: the car never entered its replay view (an empty replay).

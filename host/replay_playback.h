@@ -9,6 +9,7 @@
 // physics step runs; leaveReplayView (slot 44) ends the playback.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,10 @@ public:
     // The car loads `path` (relative to the working directory). False when
     // the car reports it could not read the file whole.
     bool load(const std::string& path);
-    // Shows every frame once, in order, and collects what the report needs.
+    // Shows every frame once, in order, and collects what the report needs;
+    // `shown` (may be empty) sees the time of each frame as it is shown, s.
     // Returns the number of frames shown.
-    int play();
+    int play(const std::function<void(double)>& shown = {});
     // Leaves the replay view (the car's frames follow its body again).
     void finish();
 

@@ -20,7 +20,7 @@ int finishRun(DriveSession& session, const RunSummary& summary, const DriveOptio
 {
     summary.print();
     const bool unloaded = session.finish();
-    int status = unloaded ? 0 : 1;
+    int status = unloaded && !session.picturesFailed() ? 0 : 1;
     std::string carFiles;
     for (const char* file : kCarOutputs)
         if (std::filesystem::exists(session.runDir() + "/" + file)) carFiles += std::string(carFiles.empty() ? "" : ", ") + file;

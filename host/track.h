@@ -63,6 +63,12 @@ public:
     float length() const { return length_; }
     float finishAt() const { return finishAt_; }
     float roadHalfWidth() const { return roadHalfWidth_; }
+    // Widths of the bands beyond the road on each side, m.
+    float kerbWidth() const { return kerbWidth_; }
+    float gravelWidth() const { return gravelWidth_; }
+    float sandWidth() const { return sandWidth_; }
+    float intermediateAt() const { return intermediateAt_; }
+    float lineLength() const { return lineLength_; }  // the timing lines' depth along the road, m
     float wallOffset() const { return roadHalfWidth_ + kerbWidth_ + gravelWidth_ + sandWidth_; }
     const std::string& name() const { return name_; }
     const std::vector<Vector3>& centreLine() const { return points_; }

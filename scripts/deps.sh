@@ -9,7 +9,7 @@ packages=(
   libglfw3-dev libegl-dev libgl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri
   libpng-dev libjpeg-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang gnuplot-nox xvfb binutils imagemagick
+  clang gnuplot-nox xvfb binutils imagemagick ffmpeg
 )
 
 missing=()

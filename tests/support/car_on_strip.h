@@ -12,6 +12,7 @@
 #include "car/physics_world.h"
 #include "car/solvi.h"
 #include "graphics/engine.h"
+#include "graphics/texture.h"
 #include "host/car_run.h"
 #include "host/controls.h"
 #include "host/run_directory.h"
@@ -125,6 +126,21 @@ protected:
     {
         testing::internal::CaptureStdout();
         car.reset();
+        testing::internal::GetCapturedStdout();
+    }
+
+    // A new car in place of the fixture's, built on the engine as it is now:
+    // after a device is set, the car's buffers and textures go onto it
+    // (textures loaded before there was a device are loaded again).
+    void rebuildCarOnDevice()
+    {
+        testing::internal::CaptureStdout();
+        car.reset();
+        for (RTexture* t : engine.textures) delete t;
+        engine.textures.clear();
+        car = std::make_unique<CSolvi>();
+        car->init(&engine, &world, &track, &host);
+        car->reset(track.centreAt(40.0f), track.tangentAt(40.0f));
         testing::internal::GetCapturedStdout();
     }
 
