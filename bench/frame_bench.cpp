@@ -10,7 +10,7 @@
 #include "bench/bench_run.h"
 #include "car/physics_world.h"
 #include "car/solvi.h"
-#include "gl/headless_gl.h"
+#include "graphics/gl/headless_gl.h"
 #include "graphics/engine.h"
 #include "host/scene_renderer.h"
 #include "host/sim_host.h"

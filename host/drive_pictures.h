@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "gl/headless_gl.h"
+#include "graphics/gl/headless_gl.h"
 #include "host/cameras.h"
 #include "host/picture_output.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "chassis/vector3.h"
-#include "gl/headless_gl.h"
+#include "graphics/gl/headless_gl.h"
 #include "host/inspect_model.h"
 
 struct ModelPictureOptions {

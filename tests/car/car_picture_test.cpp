@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "chassis/suspension.h"
-#include "gl/headless_gl.h"
+#include "graphics/gl/headless_gl.h"
 #include "graphics/camera.h"
 #include "graphics/geometry.h"
 #include "graphics/light.h"

@@ -1,12 +1,12 @@
 #define GL_GLEXT_PROTOTYPES 1
-#include "gl/headless_gl.h"
+#include "graphics/gl/headless_gl.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include "gl/gl_device.h"
+#include "graphics/gl/gl_device.h"
 
 struct HeadlessGl::Egl {
     EGLDisplay display = EGL_NO_DISPLAY;

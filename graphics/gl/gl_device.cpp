@@ -1,5 +1,5 @@
 #define GL_GLEXT_PROTOTYPES 1
-#include "gl/gl_device.h"
+#include "graphics/gl/gl_device.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>

@@ -6,7 +6,7 @@
 #include "graphics/font.h"
 #include "graphics/recording_device.h"
 #include "graphics/text.h"
-#include "tests/gl/gl_rig.h"
+#include "tests/graphics/gl/gl_rig.h"
 #include "tests/graphics/graphics_rig.h"
 
 namespace {

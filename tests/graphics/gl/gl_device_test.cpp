@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "graphics/projection.h"
-#include "tests/gl/gl_rig.h"
+#include "tests/graphics/gl/gl_rig.h"
 
 namespace {
 

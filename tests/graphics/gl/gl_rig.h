@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "gl/gl_device.h"
-#include "gl/headless_gl.h"
+#include "graphics/gl/gl_device.h"
+#include "graphics/gl/headless_gl.h"
 #include "graphics/engine.h"
 
 struct GlRig {
