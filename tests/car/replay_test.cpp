@@ -22,22 +22,10 @@ using ReplayOnStrip = CarOnStripFixture;
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes readBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
 void writeBytes(const std::filesystem::path& path, const Bytes& bytes)
 {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string readText(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 uint32_t u32At(const Bytes& b, size_t at)
@@ -156,7 +144,7 @@ TEST_F(ReplayFile, HeaderAndFramesAreWrittenByteForByte)
     replay.append(sampleFrame(2, 2, true));   // 192 + 1 + 2 · 16 + 12
     replay.append(sampleFrame(3, 1, false));  // 192 + 1 + 16
     ASSERT_TRUE(replay.save((dir / "cr").string()));
-    const Bytes file = readBytes(dir / "cr");
+    const Bytes file = fileBytes(dir / "cr");
     ASSERT_EQ(file.size(), 372u + 193u + 237u + 209u);
 
     // Header: texts in zero-filled fields, then 1, 30, the count and 0.
@@ -237,7 +225,7 @@ TEST_F(ReplayFile, SaveAndLoadGiveTheSameFramesAndTexts)
 
     // Saving what was loaded gives the same file.
     ASSERT_TRUE(loaded.save((dir / "again").string()));
-    EXPECT_EQ(readBytes(dir / "again"), readBytes(dir / "cr"));
+    EXPECT_EQ(fileBytes(dir / "again"), fileBytes(dir / "cr"));
 }
 
 TEST_F(ReplayFile, LoadingFillsInTheLapTimesAndWritesTheGroove)
@@ -266,7 +254,7 @@ TEST_F(ReplayFile, LoadingFillsInTheLapTimesAndWritesTheGroove)
             << i;
     }
     // The driven line: the body positions, one "x y z" a line.
-    EXPECT_EQ(readText(dir / "groove.txt"),
+    EXPECT_EQ(fileText(dir / "groove.txt"),
               "2.000000 3.000000 4.000000\n3.000000 4.000000 5.000000\n4.000000 5.000000 6.000000\n"
               "5.000000 6.000000 7.000000\n6.000000 7.000000 8.000000\n");
 }
@@ -289,7 +277,7 @@ TEST_F(ReplayFile, DamagedFilesKeepTheWholeFramesAndSayWhatWasWrong)
     replay.append(sampleFrame(1, 2, true));
     replay.append(sampleFrame(2, 3, false));
     ASSERT_TRUE(replay.save((dir / "cr").string()));
-    const Bytes whole = readBytes(dir / "cr");
+    const Bytes whole = fileBytes(dir / "cr");
 
     struct Case {
         const char* name;
@@ -374,7 +362,7 @@ TEST_F(ReplayOnStrip, TenSecondsGiveAFrameEveryElevenStepsAndTheCarSavesThemWhen
     testing::internal::CaptureStdout();
     car.reset();  // its destructor writes replay/cr in the run directory
     testing::internal::GetCapturedStdout();
-    const Bytes file = readBytes(dir / "replay/cr");
+    const Bytes file = fileBytes(dir / "replay/cr");
     ASSERT_GE(file.size(), 372u);
     EXPECT_EQ(u32At(file, 364), static_cast<uint32_t>(frames));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.data())), "[solvi]");  // no driver named

@@ -22,12 +22,6 @@ namespace {
 
 using TelemetryOnStrip = CarOnStripFixture;
 
-std::string readText(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::vector<std::string> channelNames(const CTelemetry& telemetry)
 {
     std::vector<std::string> names;
@@ -145,7 +139,7 @@ TEST(TyreTemperatureFile, HoldsEachWheelsInnerMiddleAndOuterTemperature)
         }
     }  // the concrete car's destructor writes the file
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(readText("cfg/of"),
+    EXPECT_EQ(fileText("cfg/of"),
               "[TEMPS]\n"
               "TEMP_TIRE0_I=80.000000\nTEMP_TIRE0_M=85.500000\nTEMP_TIRE0_O=90.250000\n"
               "TEMP_TIRE1_I=81.000000\nTEMP_TIRE1_M=86.500000\nTEMP_TIRE1_O=91.250000\n"

@@ -21,11 +21,8 @@
 //    (two-sided, "seat fabric.tga") and "Dash" (transparency 0.25, "dash.png").
 //  - Camera "Chase Cam" at (0, -50, 20) looking at the origin.
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
-inline const std::string kExporterAse = [] {
-    std::ifstream in(SOLVI_TEST_DATA_DIR "/exporter.ase", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}();
+#include "support/temp_dir.h"
+
+inline const std::string kExporterAse = fileText(SOLVI_TEST_DATA_DIR "/exporter.ase");

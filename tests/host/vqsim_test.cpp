@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,10 +26,8 @@ TEST(Vqsim, ProbeLoadsReportsAndUnloadsTheCarInItsRunDirectory)
 
     EXPECT_TRUE(contains(r.output, "run directory " + fs::canonical(run).string())) << r.output;
     EXPECT_TRUE(contains(r.output, "car \"solvi\", constant 90.0, available: yes")) << r.output;
-    std::ifstream log(run / "console.log");
-    std::stringstream console;
-    console << log.rdbuf();
-    EXPECT_TRUE(contains(console.str(), "Solvi destructor")) << console.str();  // the car's line, not vqsim's
+    const std::string console = fileText(run / "console.log");
+    EXPECT_TRUE(contains(console, "Solvi destructor")) << console;  // the car's line, not vqsim's
     EXPECT_TRUE(contains(r.output, "plug-in unloaded")) << r.output;
 
     for (const char* sub : {"out", "replay", "cfg"}) EXPECT_TRUE(fs::is_directory(run / sub)) << sub;
@@ -51,10 +48,7 @@ TEST(Vqsim, DriveMovesTheCarAndWritesItsSummary)
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_TRUE(contains(r.output, "driving 15 s with the autopilot")) << r.output;
     EXPECT_TRUE(contains(r.output, "summary:")) << r.output;
-    std::ifstream in(summary);
-    std::stringstream json;
-    json << in.rdbuf();
-    const std::string text = json.str();
+    const std::string text = fileText(summary);
     for (const char* key : {"\"laps_completed\": 0", "\"lap_times_s\": []", "\"best_lap_s\": null",
                             "\"brake_100_0_m\": null", "\"max_offroad_seconds\": 0", "\"nan_seen\": false",
                             "\"sim_seconds\": 15", "\"top_speed_kmh\"", "\"zero_to_100_s\"",
@@ -81,10 +75,7 @@ TEST(Vqsim, DriveMovesTheCarAndWritesItsSummary)
 // The number after "key": in a summary file, or NaN when it is missing or null.
 double summaryValue(const fs::path& file, const std::string& key)
 {
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::string s = text.str();
+    const std::string s = fileText(file);
     const size_t at = s.find("\"" + key + "\": ");
     if (at == std::string::npos) return std::nan("");
     const std::string value = s.substr(at + key.size() + 4);
@@ -123,10 +114,7 @@ TEST(Vqsim, PlotsAreWrittenAsPngIntoTheRunDirectory)
                               " --data " SOLVI_DATA_DIR);
     ASSERT_EQ(r.exitCode, 0) << r.output;
     for (const char* png : {"speed_rpm.png", "line.png"}) {
-        std::ifstream in(dir / "run" / png, std::ios::binary);
-        char magic[8] = {};
-        in.read(magic, sizeof magic);
-        EXPECT_EQ(std::string(magic + 1, 3), "PNG") << png;
+        EXPECT_EQ(fileText(dir / "run" / png).substr(1, 3), "PNG") << png;
         EXPECT_TRUE(contains(r.output, std::string("wrote ") + (dir / "run" / png).string())) << r.output;
     }
 }
