@@ -109,6 +109,8 @@ TEST(GeometryUploadTest, OwnBuffersHoldTheWeldedMeshAndDrawIt) {
     EXPECT_FLOAT_EQ(quad->boundCenter.z, 5.5f);
     ASSERT_EQ(rig.device.contents(quad->vertexBuffer)->size(), 4u * 32u);
     EXPECT_EQ(std::memcmp(rig.device.contents(quad->vertexBuffer)->data(), quad->vertices32.data(), 128), 0);
+    EXPECT_EQ(quad->indices, (std::vector<uint16_t>{0, 1, 2, 2, 1, 3}));  // welded to four corners
+    EXPECT_EQ(quad->vertices32[3].v, -1.0f);                                // v is stored negated
     EXPECT_EQ(indicesIn(rig.device, quad->indexBuffer), quad->indices);
 
     rig.e().beginFrame();
