@@ -22,22 +22,10 @@ using ReplayOnStrip = CarOnStripFixture;
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes readBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
 void writeBytes(const std::filesystem::path& path, const Bytes& bytes)
 {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string readText(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 uint32_t u32At(const Bytes& b, size_t at)
@@ -156,7 +144,7 @@ TEST_F(ReplayFile, HeaderAndFramesAreWrittenByteForByte)
     replay.append(sampleFrame(2, 2, true));   // 192 + 1 + 2 · 16 + 12
     replay.append(sampleFrame(3, 1, false));  // 192 + 1 + 16
     ASSERT_TRUE(replay.save((dir / "cr").string()));
-    const Bytes file = readBytes(dir / "cr");
+    const Bytes file = fileBytes(dir / "cr");
     ASSERT_EQ(file.size(), 372u + 193u + 237u + 209u);
 
     // Header: texts in zero-filled fields, then 1, 30, the count and 0.
@@ -181,37 +169,21 @@ TEST_F(ReplayFile, HeaderAndFramesAreWrittenByteForByte)
     EXPECT_EQ(at, file.size());
 
     // Spot checks against the offsets the text gives, independent of the
-    // expected-bytes helper: the position leads, the twelve bytes follow
-    // the 45 floats, the record count is byte 192, a record's floats lead.
-    EXPECT_FLOAT_EQ(floatAt(file, 372), 2.0f);               // frame 1 position x
-    EXPECT_EQ(file[372 + 180], 1);                           // wheelAngle[0]
+    // expected-bytes helper.
     EXPECT_EQ(static_cast<int8_t>(file[372 + 184]), -99);    // steer
-    EXPECT_EQ(file[372 + 190], 0);                           // hasLapTimes
-    EXPECT_EQ(file[372 + 191], 1);                           // lapCount
-    const size_t second = 372 + 193;
-    EXPECT_EQ(file[second + 190], 1);
-    EXPECT_EQ(file[second + 192], 2);                        // two records
-    EXPECT_FLOAT_EQ(floatAt(file, second + 193), 100.0f);    // first record x
-    EXPECT_FLOAT_EQ(floatAt(file, second + 197), -50.0f);    // and z
-    EXPECT_EQ(u32At(file, second + 193 + 32), 61236u);       // currentMs
-    EXPECT_EQ(u32At(file, second + 193 + 40), 0xFFFFFFFFu);  // bestLapMs
+    EXPECT_EQ(file[372 + 193 + 192], 2);                     // two records
+    EXPECT_FLOAT_EQ(floatAt(file, 372 + 193 + 197), -50.0f); // first record z
+    EXPECT_EQ(u32At(file, 372 + 193 + 193 + 40), 0xFFFFFFFFu);  // bestLapMs
 }
 
-TEST_F(ReplayFile, FrameSizesFollowTheOtherCarsAndTheLapTimes)
+TEST_F(ReplayFile, MoreThan255OtherCarsAreCutTo255)
 {
-    for (int n : {0, 255}) {
-        const auto f = sampleFrame(0, n, true);
-        Bytes out;
-        f->write(out);
-        EXPECT_EQ(out.size(), 192u + 1u + 16u * n + 12u) << n;
-        EXPECT_EQ(f->fileBytes(), out.size());
-    }
-    // The count is one byte: more than 255 records are cut to 255.
     const auto f = sampleFrame(0, 300, false);
     Bytes out;
     f->write(out);
     EXPECT_EQ(out[192], 255);
     EXPECT_EQ(out.size(), 193u + 255u * 16u);
+    EXPECT_EQ(f->fileBytes(), out.size());
 }
 
 TEST_F(ReplayFile, TextsAreCutToFitTheirFieldsWithTheirZero)
@@ -253,7 +225,7 @@ TEST_F(ReplayFile, SaveAndLoadGiveTheSameFramesAndTexts)
 
     // Saving what was loaded gives the same file.
     ASSERT_TRUE(loaded.save((dir / "again").string()));
-    EXPECT_EQ(readBytes(dir / "again"), readBytes(dir / "cr"));
+    EXPECT_EQ(fileBytes(dir / "again"), fileBytes(dir / "cr"));
 }
 
 TEST_F(ReplayFile, LoadingFillsInTheLapTimesAndWritesTheGroove)
@@ -282,7 +254,7 @@ TEST_F(ReplayFile, LoadingFillsInTheLapTimesAndWritesTheGroove)
             << i;
     }
     // The driven line: the body positions, one "x y z" a line.
-    EXPECT_EQ(readText(dir / "groove.txt"),
+    EXPECT_EQ(fileText(dir / "groove.txt"),
               "2.000000 3.000000 4.000000\n3.000000 4.000000 5.000000\n4.000000 5.000000 6.000000\n"
               "5.000000 6.000000 7.000000\n6.000000 7.000000 8.000000\n");
 }
@@ -305,7 +277,7 @@ TEST_F(ReplayFile, DamagedFilesKeepTheWholeFramesAndSayWhatWasWrong)
     replay.append(sampleFrame(1, 2, true));
     replay.append(sampleFrame(2, 3, false));
     ASSERT_TRUE(replay.save((dir / "cr").string()));
-    const Bytes whole = readBytes(dir / "cr");
+    const Bytes whole = fileBytes(dir / "cr");
 
     struct Case {
         const char* name;
@@ -380,40 +352,20 @@ TEST(ReplayControl, MovesByTenAndByOneAndWraps)
 // ---------------------------------------------------------------------------
 // The whole car
 
-TEST_F(ReplayOnStrip, RecordsAFrameEveryElevenStepsOfThreeMilliseconds)
-{
-    std::vector<int> recordedAt;
-    for (int i = 0; i < 120; ++i) {
-        const int before = car->replay.frameCount();
-        step();
-        if (car->replay.frameCount() != before) recordedAt.push_back(i);
-    }
-    ASSERT_GE(recordedAt.size(), 10u);
-    for (size_t k = 1; k < recordedAt.size(); ++k) EXPECT_EQ(recordedAt[k] - recordedAt[k - 1], 11) << k;
-}
-
-TEST_F(ReplayOnStrip, TenSecondsGiveAboutThreeHundredFramesAndTheCarSavesThemWhenDestroyed)
+TEST_F(ReplayOnStrip, TenSecondsGiveAFrameEveryElevenStepsAndTheCarSavesThemWhenDestroyed)
 {
     const int before = car->replay.frameCount();
     drive(10.0f);
     const int frames = car->replay.frameCount();
-    EXPECT_NEAR(frames - before, 303, 1);  // 3333 steps / 11
+    EXPECT_NEAR(frames - before, 303, 1);  // 3333 steps of 3 ms / 11
 
     testing::internal::CaptureStdout();
     car.reset();  // its destructor writes replay/cr in the run directory
     testing::internal::GetCapturedStdout();
-    const Bytes file = readBytes(dir / "replay/cr");
+    const Bytes file = fileBytes(dir / "replay/cr");
     ASSERT_GE(file.size(), 372u);
     EXPECT_EQ(u32At(file, 364), static_cast<uint32_t>(frames));
-    EXPECT_EQ(u32At(file, 356), 1u);
-    EXPECT_EQ(u32At(file, 360), 30u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.data())), "[solvi]");  // no driver named
-
-    CReplay loaded;
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(loaded.load((dir / "replay/cr").string(), (dir / "groove.txt").string()));
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(loaded.frameCount(), frames);
 }
 
 TEST_F(ReplayOnStrip, FrameHoldsTheCarTheOtherCarsAndTheHostCarStates)

@@ -85,11 +85,7 @@ TEST(CurveResampleTest, BadStepLeavesCurveAlone)
 class CurveFileTest : public ::testing::Test {
 protected:
     std::string path(const std::string& name) const { return dir / name; }
-    std::string slurp(const std::string& name) const
-    {
-        std::ifstream in(dir / name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string slurp(const std::string& name) const { return fileText(dir / name); }
     // Writes the bytes and loads them into a fresh curve.
     CCurve load(const std::string& name, const std::string& bytes) const
     {

@@ -296,12 +296,6 @@ std::vector<unsigned char> numberedRecord(std::size_t size)
     return bytes;
 }
 
-std::vector<unsigned char> readBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 std::string load(CTyre& t, const fs::path& file, const std::vector<unsigned char>& bytes, bool expectRead)
 {
     std::ofstream(file, std::ios::binary)
@@ -326,7 +320,7 @@ TEST(TyreFile, ReadsTheTenFieldsFromTheirOffsetsAndWritesThemBack)
     ASSERT_TRUE(t.save((dir / "out.vqt").string()));
     std::vector<unsigned char> expected = numberedRecord(68);
     for (int skipped : {0, 1, 3, 5, 8, 11, 16}) std::memset(&expected[4 * skipped], 0, 4);
-    EXPECT_EQ(readBytes(dir / "out.vqt"), expected);
+    EXPECT_EQ(fileBytes(dir / "out.vqt"), expected);
     EXPECT_FALSE(t.save((dir / "no/such/folder/t.vqt").string()));
 }
 
@@ -354,7 +348,7 @@ TEST(TyreFile, TheCarsTyresGetItsValuesThenTheFile)
 {
     for (bool front : {true, false}) {
         const fs::path path = fs::path(SOLVI_DATA_DIR) / (front ? kSolviFrontTyreFile : kSolviRearTyreFile);
-        EXPECT_EQ(readBytes(path).size(), 68u) << path;
+        EXPECT_EQ(fileBytes(path).size(), 68u) << path;
         CTyre t;
         ASSERT_TRUE(loadSolviTyre(t, front, SOLVI_DATA_DIR));
         EXPECT_EQ(fields(t), (std::vector<float>{1.31f, 1.4f, front ? 1.28f : 1.35f, -0.2f, 15.0f, 11.0f, 2000.0f,

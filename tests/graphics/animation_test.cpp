@@ -16,35 +16,9 @@
 
 namespace {
 
-const char* kAnimation = R"(*3DSMAX_ASCIIEXPORT 200
-*GEOMOBJECT {
-  *NODE_NAME "ignored, no TM_ANIMATION before it"
-  *TM_ANIMATION {
-    *NODE_NAME "DOOR"
-    *CONTROL_ROT_TRACK {
-      *CONTROL_ROT_KEY 0 0.0 0.0 1.0 0.0
-      *CONTROL_ROT_KEY 10 0.0 0.0 1.0 1.5707963
-      *CONTROL_ROT_KEY 20 0.0 0.0 1.0 3.1415927
-      *CONTROL_ROT_KEY 30 0.0 0.0
-    }
-    *CONTROL_POS_TRACK {
-      *CONTROL_POS_KEY 0 1.0 2.0 3.0
-      *CONTROL_POS_KEY 20 3.0 4.0 5.0
-    }
-  }
-  *TM_ANIMATION {
-    *NODE_NAME "NOBODY"
-    *CONTROL_POS_KEY 0 0 0 0
-    *CONTROL_POS_KEY 5 1 1 1
-  }
-  *TM_ANIMATION {
-    *NODE_NAME "HOOD"
-    *CONTROL_ROT_TCB {
-      *CONTROL_TCB_ROT_KEY 0 1 0 0 0.5 0 0 0 0 0
-      *CONTROL_TCB_ROT_KEY 9 1 0 0 0.5 0 0 0 0 0
-    }
-  }
-})";
+// A door turned and moved by sampled keys, a node the scene lacks, and keys
+// of a kind not read.
+const std::string kAnimation = fileText(SOLVI_TEST_DATA_DIR "/door_animation.ase");
 
 struct Scene {
     GraphicsRig rig;

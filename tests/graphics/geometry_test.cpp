@@ -11,16 +11,6 @@
 
 using Call = RecordingDevice::Call;
 
-TEST(GeometryWeldTest, QuadOfTwoTrianglesWeldsToFourVertices) {
-    GraphicsRig rig;
-    RGeometry* quad = makeQuad(rig.e());
-    ASSERT_TRUE(quad->weld(false));
-    EXPECT_EQ(quad->indices, (std::vector<uint16_t>{0, 1, 2, 2, 1, 3}));
-    ASSERT_EQ(quad->vertices32.size(), 4u);
-    EXPECT_EQ(quad->vertices32[3].u, 1.0f);
-    EXPECT_EQ(quad->vertices32[3].v, -1.0f);  // v is stored negated
-}
-
 TEST(GeometryWeldTest, OnlyCornersCloserThanATenthOfAMillimetreMerge) {
     GraphicsRig rig;
     auto unique = [&](Vector3 second) {
@@ -64,6 +54,7 @@ TEST(GeometryWeldTest, NormalAndUvMustMatchExactlyButTheLightmapDoesNot) {
     ASSERT_EQ(g->vertices40.size(), 3u);
     EXPECT_FLOAT_EQ(g->vertices40[0].lightmapU, 0.1f);  // the first one's wins
     EXPECT_FLOAT_EQ(g->vertices40[0].lightmapV, 0.9f);  // not negated
+    EXPECT_FLOAT_EQ(g->vertices40[1].v, -0.25f);        // the uv's v is
 }
 
 TEST(GeometryWeldTest, MoreUniqueVerticesThanSixteenBitIndicesHoldIsRefused) {
@@ -118,6 +109,8 @@ TEST(GeometryUploadTest, OwnBuffersHoldTheWeldedMeshAndDrawIt) {
     EXPECT_FLOAT_EQ(quad->boundCenter.z, 5.5f);
     ASSERT_EQ(rig.device.contents(quad->vertexBuffer)->size(), 4u * 32u);
     EXPECT_EQ(std::memcmp(rig.device.contents(quad->vertexBuffer)->data(), quad->vertices32.data(), 128), 0);
+    EXPECT_EQ(quad->indices, (std::vector<uint16_t>{0, 1, 2, 2, 1, 3}));  // welded to four corners
+    EXPECT_EQ(quad->vertices32[3].v, -1.0f);                                // v is stored negated
     EXPECT_EQ(indicesIn(rig.device, quad->indexBuffer), quad->indices);
 
     rig.e().beginFrame();

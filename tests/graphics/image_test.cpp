@@ -19,17 +19,12 @@ bool haveImageMagick() {
     return have;
 }
 
-std::vector<uint8_t> readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
 // ImageMagick's reading of a file: top row first, R, G, B, A. It keeps a
 // bottom-left file's rows in file order and only marks the orientation, so
 // the picture as shown needs -auto-orient.
 std::vector<uint8_t> magickRgba(const std::string& path, const std::string& out) {
     if (std::system(("convert '" + path + "' -auto-orient -depth 8 'rgba:" + out + "'").c_str()) != 0) return {};
-    return readAll(out);
+    return fileBytes(out);
 }
 
 // Our pixels in the same layout.

@@ -52,11 +52,6 @@ struct Bytes {
     }
 };
 
-std::vector<uint8_t> readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
 // A 2 x 2 uncompressed 24-bit TGA.
 void writeTga(const fs::path& path) {
     Bytes t;
@@ -135,7 +130,7 @@ TEST(ModelFile, OneTexturedTriangleSavesAsTheDocumentedBytes) {
     want.i(25).i(1).i(23).str("car").f({0, 0, 0}).f({0, 0, 1}).f({0, 1, 0}).i(-1).i(1);
     want.i(24).str("tri").i(3).f({0, 0, 0, 1, 0, 0, 0, 0, 1}).i(3).f({0, 1, 0, 0, 1, 0, 0, 1, 0});
     want.i(3).f({0, 0, 1, 0, 0, 1}).i(0);
-    EXPECT_EQ(readBytes(dir / "m.vqo"), want.b);
+    EXPECT_EQ(fileBytes(dir / "m.vqo"), want.b);
 }
 
 TEST(ModelFile, SavingALoadedModelAndLoadingItBackKeepsItExactly) {
@@ -310,7 +305,7 @@ TEST(ModelFile, DamagedFilesLoadUpToTheDamageAndSaySo) {
     root->addChild(child);
     RModelFile out(&rig.e());
     ASSERT_TRUE(save(out, dir / "good.vqo", root));
-    const std::vector<uint8_t> good = readBytes(dir / "good.vqo");
+    const std::vector<uint8_t> good = fileBytes(dir / "good.vqo");
 
     // Every truncation loads without reading past the end, and says so.
     ModelRig cuts;

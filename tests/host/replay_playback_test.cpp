@@ -21,12 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // The first whole number after `pattern` (a regex with one group), or -1.
 long firstNumber(const std::string& text, const std::string& pattern)
 {
@@ -43,7 +37,7 @@ TEST(ReplayPlayback, PlaysADriveBackFromACopyAndInspectCountsTheSameFrames)
     const VqsimResult drive = runVqsim("drive --seconds 15 --quiet --run-dir " + a.string() + " --data " SOLVI_DATA_DIR);
     ASSERT_EQ(drive.exitCode, 0) << drive.output;
     const fs::path source = a / "replay/cr";
-    const std::string before = readFile(source);
+    const std::string before = fileText(source);
     ASSERT_GT(before.size(), 372u);
 
     // The source's own run directory is refused, and nothing is written.
@@ -59,8 +53,8 @@ TEST(ReplayPlayback, PlaysADriveBackFromACopyAndInspectCountsTheSameFrames)
     EXPECT_NEAR(frames, 454, 5) << play.output;  // 15 s at one frame every 0.033 s
     EXPECT_NE(play.output.find("lap times: none completed"), std::string::npos) << play.output;
     EXPECT_EQ(play.output.find("stepPhysics"), std::string::npos);
-    EXPECT_EQ(readFile(source), before) << "the source replay was changed";
-    EXPECT_EQ(readFile(b / "replay/cr.replay"), before) << "the copy differs from the source";
+    EXPECT_EQ(fileText(source), before) << "the source replay was changed";
+    EXPECT_EQ(fileText(b / "replay/cr.replay"), before) << "the copy differs from the source";
     // The car wrote its own replay on unload, beside the untouched copy.
     EXPECT_TRUE(fs::exists(b / "replay/cr"));
 

@@ -153,20 +153,21 @@ TEST_F(BundledTrack, CurvatureIsZeroOnStraightsAndTightInTheHairpin)
 TEST(TrackFile, BadFilesAreReportedWithTheirLine)
 {
     TempDir dir;
-    Track track;
-    std::string error;
-    EXPECT_FALSE(track.load((dir / "none.txt").string(), error));
-    EXPECT_NE(error.find("cannot open the track file"), std::string::npos) << error;
-
-    std::ofstream(dir / "short.txt") << "name t\npoints 4\n0 0 0\n10 0 0\n10 0 10\n";
-    EXPECT_FALSE(track.load((dir / "short.txt").string(), error));
-    EXPECT_NE(error.find("promises 4 points, the file holds 3"), std::string::npos) << error;
-
-    std::ofstream(dir / "key.txt") << "name t\nbanking 3\npoints 3\n0 0 0\n10 0 0\n10 0 10\n";
-    EXPECT_FALSE(track.load((dir / "key.txt").string(), error));
-    EXPECT_NE(error.find("key.txt:2: unknown key 'banking'"), std::string::npos) << error;
-
-    std::ofstream(dir / "point.txt") << "points 3\n0 0 0\n10 zero 0\n10 0 10\n";
-    EXPECT_FALSE(track.load((dir / "point.txt").string(), error));
-    EXPECT_NE(error.find("point.txt:3: expected a point"), std::string::npos) << error;
+    const struct {
+        const char* file;
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"none.txt", nullptr, "cannot open the track file"},
+        {"short.txt", "name t\npoints 4\n0 0 0\n10 0 0\n10 0 10\n", "promises 4 points, the file holds 3"},
+        {"key.txt", "name t\nbanking 3\npoints 3\n0 0 0\n10 0 0\n10 0 10\n", "key.txt:2: unknown key 'banking'"},
+        {"point.txt", "points 3\n0 0 0\n10 zero 0\n10 0 10\n", "point.txt:3: expected a point"},
+    };
+    for (const auto& c : cases) {
+        if (c.text) std::ofstream(dir / c.file) << c.text;
+        Track track;
+        std::string error;
+        EXPECT_FALSE(track.load((dir / c.file).string(), error)) << c.file;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    }
 }

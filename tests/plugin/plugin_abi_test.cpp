@@ -67,12 +67,6 @@ protected:
     void* handle = nullptr;
 };
 
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 }  // namespace
 
 TEST(PluginExports, DynamicSymbolTableDefinesOnlyTheTwoEntryPoints)
@@ -127,7 +121,7 @@ TEST_F(PluginAbi, UnloadWithoutInitWritesTheEngineCurvesAndNoReplay)
     EXPECT_NE(printed.find("Solvi destructor\n"), std::string::npos);
 
     for (const char* file : {"out/power.exp", "out/coast.exp", "cars/solvi/engine/power.exp"}) {
-        const std::string text = readFile(dir / file);
+        const std::string text = fileText(dir / file);
         // Empty curves resampled every 500 rpm up to 15000: 31 zero points.
         EXPECT_EQ(text.rfind("[HEADER]\nVALUES=31\n\n[VALUE0]\nX=0.000000\nY=0.000000\n\n", 0), 0u) << file;
         EXPECT_NE(text.find("[VALUE30]\nX=15000.000000\nY=0.000000\n\n"), std::string::npos) << file;

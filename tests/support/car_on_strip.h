@@ -15,16 +15,19 @@
 #include "graphics/texture.h"
 #include "host/car_run.h"
 #include "host/controls.h"
+#include "host/host_car.h"
 #include "host/run_directory.h"
 #include "host/sim_host.h"
 #include "host/track.h"
 #include "support/temp_dir.h"
 
 // A host car object for the tests: a fixed pose, a state record whose first
-// byte is its number in the host's list, and what was restored into it.
-class TestHostCar : public IHostCar {
+// byte is its number in the host's list, and what was restored into it. The
+// host's list entry supplies the table's unused slots.
+class TestHostCar : public HostCarEntry {
 public:
-    TestHostCar(uint8_t number, const Vector3& position, const Vector3& forward) : number_(number)
+    TestHostCar(uint8_t number, const Vector3& position, const Vector3& forward)
+        : HostCarEntry(nullptr, false), number_(number)
     {
         pose.setPosition(position);
         const Vector3 side = cross(Vector3{0, 1, 0}, forward).normalised();
@@ -41,20 +44,6 @@ public:
         record[0] = number_;
         record[1] = static_cast<uint8_t>(++fills);
     }
-    void placeGhost(float, float, float, float) override {}
-    void unusedSlot4() override {}
-    void unusedSlot5() override {}
-    void unusedSlot6() override {}
-    void unusedSlot7() override {}
-    void unusedSlot8() override {}
-    void unusedSlot9() override {}
-    void unusedSlot10() override {}
-    void unusedSlot11() override {}
-    void unusedSlot12() override {}
-    void unusedSlot13() override {}
-    void unusedSlot14() override {}
-    void unusedSlot15() override {}
-    void unusedSlot16() override {}
     Vector3& getPosition(Vector3& out) override
     {
         out = pose.getPosition();
@@ -62,10 +51,6 @@ public:
     }
     bool isExcludedA() override { return excludedA; }
     bool isExcludedB() override { return excludedB; }
-    void unusedSlot20() override {}
-    void unusedSlot21() override {}
-    void unusedSlot22() override {}
-    void unusedSlot23() override {}
     const Matrix4* getPoseMatrix() override { return &pose; }
 
     Matrix4 pose;

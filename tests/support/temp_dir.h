@@ -1,9 +1,13 @@
 #pragma once
-// A private temporary folder for one test, removed afterwards, and a guard
-// that works inside a folder and returns to the previous one.
+// A private temporary folder for one test, removed afterwards, a guard that
+// works inside a folder and returns to the previous one, and a file's bytes.
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -46,3 +50,15 @@ public:
 private:
     std::filesystem::path previous_;
 };
+
+// A whole file, empty when it cannot be read.
+inline std::string fileText(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+inline std::vector<uint8_t> fileBytes(const std::filesystem::path& path)
+{
+    const std::string text = fileText(path);
+    return std::vector<uint8_t>(text.begin(), text.end());
+}

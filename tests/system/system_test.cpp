@@ -22,14 +22,6 @@ protected:
     RSystem sys;
 };
 
-struct FakeInput : RInputSource {
-    int cursorX = 0, cursorY = 0;
-    bool isKeyDown(char key) override { return key == 'A'; }
-    void getMouseButtons(bool& left, bool& right) override { left = false, right = true; }
-    void getCursorPos(int& x, int& y) override { x = cursorX, y = cursorY; }
-    void setCursorPos(int x, int y) override { cursorX = x, cursorY = y; }
-};
-
 }  // namespace
 
 TEST(SystemTimerTest, DivisorsAreTruncatedFrequencyFractionsAndClocksAdvance) {
@@ -94,16 +86,6 @@ TEST(SystemInputTest, NothingDownUntilAWindowSuppliesInput) {
     EXPECT_FALSE(left || right);
     sys.getCursorPos(x, y);
     EXPECT_EQ(x + y, 0);
-
-    FakeInput input;
-    sys.setInputSource(&input);
-    EXPECT_TRUE(sys.isKeyDown('A'));
-    EXPECT_FALSE(sys.isKeyDown('B'));
-    sys.getMouseButtons(left, right);
-    EXPECT_TRUE(!left && right);
-    sys.setCursorPos(320, 240);
-    sys.getCursorPos(x, y);
-    EXPECT_EQ(std::make_pair(x, y), std::make_pair(320, 240));
 }
 
 TEST(SystemConsoleTest, WritesOnlyAfterOpening) {
