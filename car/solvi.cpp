@@ -425,7 +425,8 @@ float CSolvi::getSteeringTorque()
 {
     const float t = (wheels[0].alignMoment + wheels[1].alignMoment) * 0.0005f;
     if (std::isnan(t)) return 0.0f;
-    const float s = std::sin(steering.wheelAngle * 0.017453292f);
+    // The front left wheel as it stands: alignment offset and Ackermann included.
+    const float s = std::sin(steering.frontWheelAngle(0) * 0.017453292f);
     // The per-wheel weight term is the wheel's load against the tyre's
     // optimal load.
     const float weight = wheels[0].load / wheels[0].tyre.OPTIMALLOAD + wheels[1].load / wheels[1].tyre.OPTIMALLOAD;

@@ -148,7 +148,9 @@ int runDriveCommand(int argc, const char* const* argv)
         if (o.laps && session.host().lapTimesMs.size() >= o.laps) return true;
         return state.time >= timeLimit;
     });
-    if (o.laps && session.host().lapTimesMs.size() < o.laps) {
+    if (session.interrupted()) {
+        std::printf("vqsim: interrupted after %.1f s\n", session.time());
+    } else if (o.laps && session.host().lapTimesMs.size() < o.laps) {
         std::printf("vqsim: stopped after %.0f s with %zu of %u laps\n", session.time(),
                     session.host().lapTimesMs.size(), o.laps);
     } else if (o.laps) {

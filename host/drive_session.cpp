@@ -8,6 +8,7 @@
 #include "car/icar.h"
 #include "car/physics_world.h"
 #include "graphics/engine.h"
+#include "host/interrupt.h"
 #include "services/lap_timer.h"
 
 namespace fs = std::filesystem;
@@ -34,7 +35,8 @@ const char* const kCarFiles[] = {
     "cars/solvi/texture/trim.tga",
     "cars/solvi/texture/tyre.tga",
 };
-// The waves a missing one of which would end the process at initSounds.
+// The waves a missing one of which would end the process at initSounds
+// (every run has a sound system, silent or not).
 const char* const kSoundFiles[] = {
     "cars/solvi/sfx/engine.wav", "cars/solvi/sfx/sound.ini", "sfx/hit.wav", "sfx/bottom.wav", "sfx/road.wav",
 };
@@ -60,8 +62,7 @@ bool DriveSession::checkCarData() const
         }
     };
     for (const char* file : kCarFiles) check(file);
-    if (!settings_.soundPath.empty())
-        for (const char* file : kSoundFiles) check(file);
+    for (const char* file : kSoundFiles) check(file);
     return ok;
 }
 
@@ -102,13 +103,12 @@ bool DriveSession::start()
     car_->setProfiler(settings_.profile ? &profiler_ : nullptr);
     car_->reset(startPosition(), startDirection());
     nextProgress_ = settings_.progressEvery;
-    if (!settings_.soundPath.empty()) {
-        if (!sound_.start(*car_, settings_.soundPath, error)) {
-            std::fprintf(stderr, "vqsim: %s\n", error.c_str());
-            return false;
-        }
-        std::printf("vqsim: rendering the sound into %s\n", settings_.soundPath.c_str());
+    if (!sound_.start(*car_, settings_.soundPath, error)) {
+        std::fprintf(stderr, "vqsim: %s\n", error.c_str());
+        return false;
     }
+    if (sound_.active()) std::printf("vqsim: rendering the sound into %s\n", settings_.soundPath.c_str());
+    watchForInterrupt();
     if (!telemetry_.open(paths_.runDir + "/telemetry.csv"))
         std::fprintf(stderr, "vqsim: cannot write %s/telemetry.csv; the run goes on without it\n",
                      paths_.runDir.c_str());
@@ -159,7 +159,8 @@ void DriveSession::run(Driver& driver, const std::function<bool(const CarState&)
     const float dt = settings_.dt;
     const auto wallStart = std::chrono::steady_clock::now();
     CarState state = readCarState(*car_, time_);
-    while (!done(state)) {
+    // A signal ends the run at a frame's end, like any other stop.
+    while (!done(state) && !(interrupted_ = interruptRequested())) {
         driver.drive(state, dt, controls_.inputs);
         car_->setControls(&controls_);
         car_->stepPhysics(dt);
@@ -193,6 +194,7 @@ RunSummary DriveSession::summary() const
     s.realTimeFactor = wallSeconds_ > 0 ? s.simSeconds / wallSeconds_ : 0.0;
     s.maxOffroadSeconds = maxOffroad_;
     s.nanSeen = nanSeen_;
+    s.interrupted = interrupted_;
     return s;
 }
 
@@ -204,9 +206,9 @@ bool DriveSession::finish()
     // code: they go before the plug-in does.
     if (sound_.active()) {
         const double seconds = sound_.finish();
-        sound_.release();
         std::printf("vqsim: wrote %s (%.1f s of sound)\n", settings_.soundPath.c_str(), seconds);
     }
+    sound_.release();
     engine_.reset();
     bool unloaded = true;
     if (library_.car()) {

@@ -52,7 +52,7 @@ public:
     bool start();
 
     // Runs physics frames until `done` says so (it sees the car's state
-    // after each frame).
+    // after each frame) or a SIGINT/SIGTERM arrives.
     void run(Driver& driver, const std::function<bool(const CarState&)>& done);
 
     // Figures so far, with wall-clock figures for the stepping time.
@@ -67,6 +67,8 @@ public:
     const Track& track() const { return track_; }
     const SimHost& host() const { return host_; }
     float time() const { return time_; }
+    // A signal stopped the last run() before `done` did.
+    bool interrupted() const { return interrupted_; }
     // Where the car starts: on the line, a little before the finish strip.
     Vector3 startPosition() const;
     Vector3 startDirection() const;
@@ -100,6 +102,7 @@ private:
     float topSpeed_ = 0;
     float offroad_ = 0, maxOffroad_ = 0;
     bool nanSeen_ = false;
+    bool interrupted_ = false;
     float nextProgress_ = 0;
     bool sprintWasRunning_ = false;
     unsigned lapsAtSprintStart_ = 0;

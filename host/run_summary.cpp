@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/file_commit.h"
+
 namespace {
 std::string number(double v)
 {
@@ -42,17 +44,21 @@ std::string RunSummary::toJson() const
     out << "  \"wall_seconds\": " << number(wallSeconds) << ",\n";
     out << "  \"real_time_factor\": " << number(realTimeFactor) << ",\n";
     out << "  \"max_offroad_seconds\": " << number(maxOffroadSeconds) << ",\n";
-    out << "  \"nan_seen\": " << (nanSeen ? "true" : "false") << "\n";
+    out << "  \"nan_seen\": " << (nanSeen ? "true" : "false") << ",\n";
+    out << "  \"interrupted\": " << (interrupted ? "true" : "false") << "\n";
     out << "}\n";
     return out.str();
 }
 
 bool RunSummary::write(const std::string& path) const
 {
-    std::ofstream file(path);
-    if (!file) return false;
-    file << toJson();
-    return static_cast<bool>(file);
+    {
+        std::ofstream file(partialPath(path));
+        if (!file) return false;
+        file << toJson();
+        if (!file) return false;
+    }
+    return commitPartial(path);
 }
 
 void RunSummary::print() const
@@ -68,4 +74,5 @@ void RunSummary::print() const
     std::printf("  wall time        %.2f s (%.0fx real time)\n", wallSeconds, realTimeFactor);
     std::printf("  longest off-road %.2f s\n", maxOffroadSeconds);
     if (nanSeen) std::printf("  NaN seen in the car's state\n");
+    if (interrupted) std::printf("  interrupted\n");
 }

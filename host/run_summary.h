@@ -19,6 +19,7 @@ struct RunSummary {
     double realTimeFactor = 0;
     double maxOffroadSeconds = 0;  // longest stretch with a wheel on gravel or sand
     bool nanSeen = false;
+    bool interrupted = false;  // a signal stopped the run before its end
 
     std::string toJson() const;
     // Writes toJson() to the file; false when it cannot be written.
