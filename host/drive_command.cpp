@@ -21,7 +21,9 @@ void printDriveUsage()
 {
     std::printf("usage: vqsim drive [OPTIONS]\n\n"
                 "Drives the car headless on the track: laps are printed as they are completed,\n"
-                "a summary at the end. Without --laps or --seconds it drives one lap.\n\nOptions:\n"
+                "a summary at the end. Without --laps or --seconds it drives one lap.\n"
+                "Ctrl-C (or SIGTERM) stops it at the end of the current frame and still writes\n"
+                "every file, the summary marked \"interrupted\"; a second one ends it at once.\n\nOptions:\n"
                 "  --laps N         stop after N completed laps\n"
                 "  --seconds S      stop after S simulated seconds\n"
                 "  --script FILE    drive with timed inputs from FILE instead of the autopilot\n"
