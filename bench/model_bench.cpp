@@ -5,8 +5,6 @@
 // model-file benchmark also reports its speed-up over the ASE parse.
 
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -23,6 +21,7 @@
 #include "graphics/engine.h"
 #include "graphics/model_file.h"
 #include "graphics/scene_frame.h"
+#include "quiet_stdout.h"
 
 namespace fs = std::filesystem;
 
@@ -32,26 +31,6 @@ constexpr int kObjects = 8;
 constexpr int kCellsU = 24, kCellsV = 12;  // 576 triangles per object
 const char* const kTextures[] = {"paint", "chrome", "sky"};
 
-// Standard output to /dev/null while it lives: engines and loaders report
-// every step, and the benchmark's own table must stay readable.
-class Quiet {
-public:
-    Quiet() {
-        std::fflush(stdout);
-        saved = dup(STDOUT_FILENO);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        close(null);
-    }
-    ~Quiet() {
-        std::fflush(stdout);
-        dup2(saved, STDOUT_FILENO);
-        close(saved);
-    }
-
-private:
-    int saved;
-};
 
 // A bumpy half cylinder per object: positions, smooth normals in the
 // object's own orientation (here the world's), texture coordinates.

@@ -68,7 +68,8 @@ void CCar::init(REngine* graphics, CPhysicsWorld* physicsWorld, ITrack* hostTrac
     track = hostTrack;
     trackValue = track ? track->trackValue() : 0.0f;
 
-    // 3. Steering; sound arrives with initSounds.
+    // 3. Steering. The sound system arrives with initSounds, which hosts
+    // call before or after init: one handed over earlier is kept.
     SteeringCarLink link;
     link.frontWheels[0] = &wheels[0];
     link.frontWheels[1] = &wheels[1];
@@ -76,7 +77,6 @@ void CCar::init(REngine* graphics, CPhysicsWorld* physicsWorld, ITrack* hostTrac
     link.frontTilt[1] = &frontTilt[1];
     link.cockpitWheel = &cockpitSteeringWheel;
     steering.setCar(link);
-    soundSystem = nullptr;
 
     // 4.
     setCameras();
@@ -250,7 +250,11 @@ void CCar::placeOnTrack(float x, float z)
     if (track) {
         Vector3 hit, normal;
         const SurfaceInfo* info = nullptr;
-        if (track->queryGround({x, 1000.0f, z}, hit, normal, nullptr, &info, nullptr, 0)) y = hit.y;
+        if (const TrackSurface* surface =
+                track->queryGround({x, 1000.0f, z}, hit, normal, placeSurface, &info, &placeQueryCache, 0)) {
+            placeSurface = surface;
+            y = hit.y;
+        }
     }
     setPosition(x, y + rideHeight, z);
 }

@@ -17,6 +17,7 @@
 
 #include "car/icar.h"
 #include "car/replay.h"
+#include "car/track.h"
 #include "chassis/rigid_body.h"
 #include "chassis/wheel.h"
 #include "powertrain/brake_system.h"
@@ -171,6 +172,10 @@ public:
     REngine* system = nullptr;
     ITrack* track = nullptr;
     float trackValue = 0;
+    // The placing query's own cache and last surface: a track may rely on
+    // both, so placing the car hands over real ones like the wheels do.
+    GroundQueryCache placeQueryCache;
+    const TrackSurface* placeSurface = nullptr;
     ISimHost* simHost = nullptr;              // the host object's second base
     IShiftListener* shiftListener = nullptr;  // the host object's first base
     IProfiler* profiler = nullptr;

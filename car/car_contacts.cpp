@@ -45,9 +45,13 @@ void CCar::collide()
                 contact.setPosition(at);
                 world->createContact(contact, this, nullptr);
                 wallTestCounter = 9;
-                if (isHitSoundFree())
+                // The hit is only played and reported while the hit sound is
+                // free, which spaces the reports of one long contact by the
+                // wave's length instead of one per step.
+                if (isHitSoundFree()) {
                     playHitSound(at, velocity, std::min(1.0f, 2.0f * static_cast<float>(geom.depth)));
-                onCollision(at, static_cast<float>(geom.depth));
+                    onCollision(at, static_cast<float>(geom.depth));
+                }
             }
         }
     }
@@ -72,9 +76,10 @@ void CCar::collide()
         if (n > 0 && geom.depth < 2.0) {
             const Vector3 at{static_cast<float>(geom.pos[0]), static_cast<float>(geom.pos[1]),
                              static_cast<float>(geom.pos[2])};
-            if (isHitSoundFree())
+            if (isHitSoundFree()) {
                 playHitSound(at, velocity, std::min(1.0f, 50.0f * static_cast<float>(geom.depth)));
-            onCollision(at, 0.5f * static_cast<float>(geom.depth));
+                onCollision(at, 0.5f * static_cast<float>(geom.depth));
+            }
             std::printf("collision %d %f\n", n, geom.depth);
             CContact contact;
             contact.setSoft(128000.0f, 42200.0f, 0.003f);

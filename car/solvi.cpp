@@ -53,17 +53,22 @@ private:
     std::vector<std::string> folders;
 };
 
-// The model `base` + ".vqo" from the run directory when it is there, else
-// read from `base` + ".ase", and then saved as the ".vqo" for the next run.
+// The model `base` + ".vqo" from the run directory when it is there and
+// whole, else read from `base` + ".ase", and then saved as the ".vqo" for
+// the next run (a damaged cache is reported in one line and replaced).
 // Its top-level frames hang under a new root frame; null when neither file
 // can be read.
 CSceneFrame* loadCachedModel(REngine* engine, const std::string& base, const std::vector<std::string>& textureFolders)
 {
     const std::string cache = base + ".vqo";
+    CSceneFrame* root = engine->createFrame();
     if (std::filesystem::is_regular_file(cache)) {
         RModelFile file(engine);
+        file.requireWhole = true;
         for (const std::string& folder : textureFolders) file.addTexturePath(folder);
-        if (CSceneFrame* root = file.load(cache, engine->createFrame())) return root;
+        if (file.load(cache, root)) return root;
+        std::printf("model cache %s is damaged (%s); rebuilt from %s.ase\n", cache.c_str(),
+                    file.problems.empty() ? "unreadable" : file.problems.front().c_str(), base.c_str());
     }
     FolderTextureResolver resolver(engine, textureFolders);
     RAseLoader loader(engine);
@@ -71,7 +76,6 @@ CSceneFrame* loadCachedModel(REngine* engine, const std::string& base, const std
     loader.setTexturePath("");
     loader.setTextureResolver(&resolver);
     if (!loader.read(base + ".ase")) return nullptr;
-    CSceneFrame* root = engine->createFrame();
     for (CSceneFrame* frame : loader.frames) root->addChild(frame);
     RModelFile(engine).save(cache, root);
     return root;
@@ -424,7 +428,8 @@ float CSolvi::getSteeringTorque()
 {
     const float t = (wheels[0].alignMoment + wheels[1].alignMoment) * 0.0005f;
     if (std::isnan(t)) return 0.0f;
-    const float s = std::sin(steering.wheelAngle * 0.017453292f);
+    // The front left wheel as it stands: alignment offset and Ackermann included.
+    const float s = std::sin(steering.frontWheelAngle(0) * 0.017453292f);
     // The per-wheel weight term is the wheel's load against the tyre's
     // optimal load.
     const float weight = wheels[0].load / wheels[0].tyre.OPTIMALLOAD + wheels[1].load / wheels[1].tyre.OPTIMALLOAD;

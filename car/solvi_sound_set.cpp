@@ -123,6 +123,9 @@ void CSolviSoundSet::playScrape(const Vector3& position, const Vector3& velocity
     playOneShot(scrapeSound, position, velocity, 1.0f);
 }
 
+// Free: the impact channel has never played anything, or reports that it
+// is done. The scrape sound plays on the same channel, so a scrape keeps it
+// busy too.
 bool CSolviSoundSet::isHitFree() const
 {
     if (!hitChannelUsed) return true;

@@ -6,6 +6,7 @@
 #include "graphics/animation_key.h"
 #include "graphics/keyword_scanner.h"
 #include "graphics/scene_frame.h"
+#include "graphics/problem_cap.h"
 #include "system/system.h"
 
 namespace {
@@ -28,8 +29,7 @@ struct PreviousKey {
 }  // namespace
 
 void RAnimationReader::problem(const std::string& message) {
-    problems.push_back(message);
-    if (!quiet) printf("RAnimationReader : %s\n", message.c_str());
+    if (countFileProblem(problems, problemCount, message) && !quiet) printf("RAnimationReader : %s\n", message.c_str());
 }
 
 bool RAnimationReader::load(const RSystem& system, const std::string& fileName, CSceneFrame* rootFrame) {

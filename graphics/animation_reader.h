@@ -22,7 +22,10 @@ public:
     void read(const std::string& text, const std::string& fileName, CSceneFrame* rootFrame);
 
     bool quiet = false;                 // no output at all
-    std::vector<std::string> problems;  // keys that could not be read or had no frame
+    // The first kMaxKeptFileProblems keys that could not be read or had no frame (the first
+    // kMaxPrintedFileProblems printed), and how many there were in all.
+    std::vector<std::string> problems;
+    int problemCount = 0;
     int segmentsAdded = 0;
 
 private:

@@ -142,6 +142,8 @@ public:
         }
         return scan();
     }
+    // Bytes not yet scanned.
+    size_t left() const { return s.size() - pos; }
     const Token& peek() {
         if (!hasPeeked) {
             peeked = scan();
@@ -416,7 +418,7 @@ void snapCorners(RGeometry& g) {
 class AseReader {
 public:
     AseReader(RAseLoader& loader, const std::string& label, size_t textSize)
-        : L(loader), engine(loader.engine), label(label), textSize(textSize) {}
+        : L(loader), engine(loader.engine), label(label), textLeft(textSize) {}
 
     // Scans the text; false when it held no keyword at all.
     bool run(std::string_view text);
@@ -457,6 +459,7 @@ private:
     void startGeometry();
     void finishGeometry();
     void meshFace(const Args& a);
+    void growFaceSlots(int faces);
     void meshTFace(const Args& a);
     void vertexNormal(const Args& a);
     void bitmap(const Args& a);
@@ -469,7 +472,9 @@ private:
     RAseLoader& L;
     REngine* engine;
     std::string label;
-    size_t textSize;
+    size_t textLeft;  // bytes after the keyword being handled
+    // Mesh object frames by name, in the order they were named.
+    std::unordered_map<std::string, std::vector<CSceneFrame*>> framesByName;
 
     std::vector<OpenBlock> blocks;
     RGeometry* geometry = nullptr;
@@ -538,6 +543,7 @@ bool AseReader::run(std::string_view text) {
         while (sc.peek().kind == Tok::LineEnd) sc.next();
         const bool opensBlock = sc.peek().kind == Tok::Open;
         if (opensBlock) sc.next();
+        textLeft = sc.left();
         keyword(kw, t.text, a, opensBlock, sc);
     }
     if (sc.unterminatedStrings > 0)
@@ -633,7 +639,9 @@ int AseReader::integer(const Args& a, int i) {
 }
 
 int AseReader::boundedCount(int declared, int minBytes, const char* what, int line) {
-    const int most = static_cast<int>(std::min<size_t>(textSize / static_cast<size_t>(minBytes), 1u << 30));
+    // What the rest of the file can still hold, not the whole file: a
+    // thousand objects each declaring the whole file's worth cannot add up.
+    const int most = static_cast<int>(std::min<size_t>(textLeft / static_cast<size_t>(minBytes), 1u << 30));
     if (declared < 0) {
         problem(line, std::string(what) + " " + std::to_string(declared) + " is negative; read as 0");
         return 0;
@@ -770,7 +778,10 @@ void AseReader::keyword(Kw kw, std::string_view word, const Args& a, bool opensB
             if (camera != nullptr && camera->name.empty()) camera->name = text(a);
         } else if (!inShape && geometry != nullptr) {
             geometry->name = text(a);
-            if (frame != nullptr) frame->name = geometry->name;
+            if (frame != nullptr) {
+                frame->name = geometry->name;
+                framesByName[frame->name].push_back(frame);
+            }
         }
         break;
     case Kw::NodeParent:
@@ -819,15 +830,20 @@ void AseReader::keyword(Kw kw, std::string_view word, const Args& a, bool opensB
     case Kw::MeshNumFaces: {
         if (!checkGeometry(a, word)) break;
         const int n = boundedCount(integer(a, 0), 10, "MESH_NUMFACES", a.line);
-        geometry->allocPositions(3 * n);
+        // Face slots grow as face lines arrive (growFaceSlots): a count
+        // alone claims no memory.
+        geometry->allocPositions(0);
+        geometry->positions.shrink_to_fit();
         geometry->addCursor = 0;
         geometry->normals.clear();
         geometry->normalCount = 0;
         mesh.declaredFaces = n;
         mesh.faceCursor = 0;
         mesh.lastFace = -1;
-        mesh.present.assign(static_cast<size_t>(n), 0);
-        mesh.materialIds.assign(static_cast<size_t>(n), 0);
+        mesh.present.clear();
+        mesh.present.shrink_to_fit();
+        mesh.materialIds.clear();
+        mesh.materialIds.shrink_to_fit();
         mesh.normalsRead = 0;
         break;
     }
@@ -904,7 +920,9 @@ void AseReader::startGeometry() {
 void AseReader::finishGeometry() {
     if (geometry == nullptr) return;
     RGeometry& g = *geometry;
-    const int slots = mesh.declaredFaces;
+    // Slots that face lines reached; declared faces beyond them are missing.
+    const int slots = static_cast<int>(mesh.present.size());
+    const int declared = mesh.declaredFaces;
     const int corners = 3 * slots;
     const bool normalsComplete = mesh.normalsRead >= corners && corners > 0 &&
                                  static_cast<int>(g.normals.size()) == corners;
@@ -915,9 +933,9 @@ void AseReader::finishGeometry() {
         g.normals.clear();
         g.normalCount = 0;
     }
-    if (!g.uv.empty() && mesh.uvFaces != slots) {
+    if (!g.uv.empty() && mesh.uvFaces != declared) {
         problem(0, "mesh " + quoted(g.name) + " has " + std::to_string(mesh.uvFaces) + " texture faces for " +
-                       std::to_string(slots) + " faces");
+                       std::to_string(declared) + " faces");
         g.uv.resize(static_cast<size_t>(corners), RUv{0.0f, 0.0f});
     }
     int kept = 0;
@@ -935,11 +953,11 @@ void AseReader::finishGeometry() {
         ++idCount[static_cast<size_t>(std::min(id, 1 << 16))];
         ++kept;
     }
-    if (kept < slots)
-        problem(0, "mesh " + quoted(g.name) + ": " + std::to_string(slots - kept) + " of its " + std::to_string(slots) +
-                       " faces were missing or bad and are left out");
+    if (kept < declared)
+        problem(0, "mesh " + quoted(g.name) + ": " + std::to_string(declared - kept) + " of its " +
+                       std::to_string(declared) + " faces were missing or bad and are left out");
     g.positions.resize(static_cast<size_t>(3 * kept));
-    if (kept < slots) {
+    if (kept < declared) {
         // A count the faces never filled must not keep its memory: the
         // next object may claim as much again.
         g.positions.shrink_to_fit();
@@ -1002,6 +1020,7 @@ void AseReader::meshFace(const Args& a) {
         return;
     }
     const int slot = mesh.faceCursor++;
+    growFaceSlots(slot + 1);
     mesh.lastFace = slot;
     if (!found[0] || !found[1] || !found[2]) {
         problem(a.line, "face without its three corners A:, B:, C:; skipped");
@@ -1020,6 +1039,18 @@ void AseReader::meshFace(const Args& a) {
         geometry->positions[static_cast<size_t>(3 * slot + k)] = vertices[static_cast<size_t>(from)];
     }
     mesh.present[static_cast<size_t>(slot)] = 1;
+}
+
+// At least `faces` slots (never more than declared), doubling so that a
+// mesh's faces cost amortised constant time each.
+void AseReader::growFaceSlots(int faces) {
+    const int have = static_cast<int>(mesh.present.size());
+    if (faces <= have) return;
+    const int size = std::min(mesh.declaredFaces, std::max({faces, 2 * have, 64}));
+    mesh.present.resize(static_cast<size_t>(size), 0);
+    mesh.materialIds.resize(static_cast<size_t>(size), 0);
+    geometry->positions.resize(static_cast<size_t>(3 * size), Vector3{0.0f, 0.0f, 0.0f});
+    geometry->cornerCount = 3 * size;
 }
 
 void AseReader::meshTFace(const Args& a) {
@@ -1127,11 +1158,21 @@ void AseReader::nodeParent(const Args& a) {
         problem(a.line, "second *NODE_PARENT of " + quoted(frame->name) + "; ignored");
         return;
     }
+    // The earliest mesh object of that name, through the name index rather
+    // than a walk of every tree (thousands of objects would make that
+    // quadratic). The node itself and what hangs under it cannot be its
+    // parent.
     CSceneFrame* parent = nullptr;
-    for (CSceneFrame* top : L.frames) {
-        // The node itself and what hangs under it cannot be its parent.
-        if (top == frame) continue;
-        if ((parent = top->findFrame(name)) != nullptr) break;
+    const auto named = framesByName.find(name);
+    if (named != framesByName.end()) {
+        for (CSceneFrame* candidate : named->second) {
+            bool below = candidate->name != name;
+            for (const CSceneFrame* p = candidate; p != nullptr && !below; p = p->parent) below = p == frame;
+            if (!below) {
+                parent = candidate;
+                break;
+            }
+        }
     }
     if (parent == nullptr) {
         problem(a.line, "parent " + quoted(name) + " of " + quoted(frame->name) +

@@ -31,6 +31,11 @@ public:
     static constexpr int kMaxPrintedProblems = 20;
     // Deeper frame trees are cut (the frame code walks trees recursively).
     static constexpr int kMaxFrameDepth = 256;
+    // A model holds a few hundred frames and meshes; a file claiming more
+    // than these is read up to them, so that tiny hostile records cannot
+    // make a hundred bytes of objects out of every byte of the file.
+    static constexpr int kMaxFrames = 1 << 16;
+    static constexpr int kMaxMeshes = 1 << 16;
 
     // Empty lists, no mirror, no search path, no reflection override.
     explicit RModelFile(REngine* engine);
@@ -50,7 +55,11 @@ public:
     // Reads the file into the tree under rootFrame (its first frame record
     // becomes rootFrame itself) and returns rootFrame; null, changing
     // nothing, when the file cannot be opened. A damaged file loads what it
-    // holds up to the damage and notes the rest in `problems`.
+    // holds up to the damage and notes the rest in `problems`, unless
+    // requireWhole is set: then the whole file is checked first and a
+    // damaged one gives null with the reason in `problems`, before any
+    // material, frame or texture is made from it.
+    // save() writes a partial file and renames it into place.
     CSceneFrame* load(const std::string& fileName, CSceneFrame* rootFrame);
 
     // Fields in this order.
@@ -64,6 +73,10 @@ public:
     RSearchPath searchPath;
     int mirror = 0;                     // mirror the model in x while loading
     float envOverride = -1.0f;          // reflection amount for every material; -1 = as stored
+    // Addition of this port: load only a file that is whole down to its last
+    // byte (every count within the bytes present, nothing after the last
+    // frame). A cache wants this; the toolbox reads what it can.
+    bool requireWhole = false;
     // Additions of this port, after the fields above: the texture and
     // reflection names of each material record as stored (empty for none),
     // the material record each loaded mesh named (file order, -1 for none),

@@ -3,11 +3,11 @@
 #include <cstdio>
 
 #include "graphics/keyword_scanner.h"
+#include "graphics/problem_cap.h"
 #include "system/system.h"
 
 void RSplineReader::problem(const std::string& message) {
-    problems.push_back(message);
-    if (!quiet) printf("RSplineReader : %s\n", message.c_str());
+    if (countFileProblem(problems, problemCount, message) && !quiet) printf("RSplineReader : %s\n", message.c_str());
 }
 
 bool RSplineReader::load(const RSystem& system, const std::string& fileName, std::vector<RSpline*>& splines) {

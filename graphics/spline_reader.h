@@ -19,7 +19,10 @@ public:
     void read(const std::string& text, std::vector<RSpline*>& splines);
 
     bool quiet = false;
-    std::vector<std::string> problems;  // knots that could not be read or had no shape
+    // The first kMaxKeptFileProblems knots that could not be read or had no shape (the first
+    // kMaxPrintedFileProblems printed), and how many there were in all.
+    std::vector<std::string> problems;
+    int problemCount = 0;
 
 private:
     void problem(const std::string& message);

@@ -26,7 +26,9 @@ void printDriveUsage()
                 "Drives the car headless on the track: laps are printed as they are completed,\n"
                 "a summary at the end. Without --laps or --seconds it drives one lap.\n"
                 "A drive that ends before its goal (laps not completed in the time allowed, the\n"
-                "autopilot's car stuck for 60 s, out of fuel) says why and exits with code 3.\n\nOptions:\n"
+                "autopilot's car stuck for 60 s, out of fuel, interrupted) says why and exits with\n"
+                "code 3. Ctrl-C (or SIGTERM) stops it at the end of the current frame and still\n"
+                "writes every file, the summary marked \"interrupted\"; a second one ends it at once.\n\nOptions:\n"
                 "  --laps N         stop after N completed laps (N >= 1)\n"
                 "  --seconds S      stop after S simulated seconds\n"
                 "  --script FILE    drive with timed inputs from FILE instead of the autopilot\n"
@@ -151,7 +153,9 @@ int runDriveCommand(int argc, const char* const* argv)
         if (o.laps && session.host().lapTimesMs.size() >= o.laps) return true;
         return state.time >= timeLimit;
     });
-    if (o.laps && session.host().lapTimesMs.size() < o.laps) {
+    if (session.interrupted()) {
+        hostPrintf("vqsim: interrupted after %.1f s\n", session.time());
+    } else if (o.laps && session.host().lapTimesMs.size() < o.laps) {
         hostPrintf("vqsim: stopped after %.0f s with %zu of %u laps\n", session.time(),
                     session.host().lapTimesMs.size(), o.laps);
         session.endRun(RunEnd::TimeLimit);

@@ -9,6 +9,7 @@
 #include "car/physics_world.h"
 #include "graphics/engine.h"
 #include "host/data_check.h"
+#include "host/interrupt.h"
 #include "services/lap_timer.h"
 #include "host/car_console.h"
 #include "host/driver_aids.h"
@@ -33,7 +34,9 @@ bool DriveSession::checkCarData() const
 {
     DataCheckSettings check;
     for (const std::string& flag : options_.flags) check.engineCurve = check.engineCurve || flag == kEngineCurveFlag;
-    check.sound = !settings_.soundPath.empty();
+    // Every run hands the car a sound system (a silent one without --sound),
+    // so the car always loads its waves: a missing one would end the process.
+    check.sound = true;
     const DataCheckResult result = ::checkCarData(paths_.runDir, check);
     if (result.ok()) return true;
     std::fprintf(stderr, "vqsim: the car's data in %s cannot be used (copied from %s):\n", paths_.runDir.c_str(),
@@ -107,13 +110,12 @@ bool DriveSession::start()
             return false;
         }
     nextProgress_ = settings_.progressEvery;
-    if (!settings_.soundPath.empty()) {
-        if (!sound_.start(*car_, settings_.soundPath, error)) {
-            std::fprintf(stderr, "vqsim: %s\n", error.c_str());
-            return false;
-        }
-        hostPrintf("vqsim: rendering the sound into %s\n", settings_.soundPath.c_str());
+    if (!sound_.start(*car_, settings_.soundPath, error)) {
+        std::fprintf(stderr, "vqsim: %s\n", error.c_str());
+        return false;
     }
+    if (sound_.active()) hostPrintf("vqsim: rendering the sound into %s\n", settings_.soundPath.c_str());
+    watchForInterrupt();
     if (pictures_ && !pictures_->begin(*engine_, track_, host_, error)) {
         std::fprintf(stderr, "vqsim: %s\n", error.c_str());
         return false;
@@ -195,7 +197,12 @@ void DriveSession::run(Driver& driver, const std::function<bool(const CarState&)
     const float dt = settings_.dt;
     const auto wallStart = std::chrono::steady_clock::now();
     CarState state = readCarState(*car_, time_);
+    // A signal ends the run at a frame's end, like any other stop.
     while (!end_ && !done(state)) {
+        if (interruptRequested()) {
+            endRun(RunEnd::Interrupted);
+            break;
+        }
         driver.drive(state, dt, controls_.inputs);
         car_->setControls(&controls_);
         car_->stepPhysics(dt);
@@ -248,7 +255,6 @@ bool DriveSession::finish()
     // code: they go before the plug-in does.
     if (sound_.active()) {
         const double seconds = sound_.finish();
-        sound_.release();
         hostPrintf("vqsim: wrote %s (%.1f s of sound)\n", settings_.soundPath.c_str(), seconds);
     }
     std::string error;
@@ -256,6 +262,7 @@ bool DriveSession::finish()
         std::fprintf(stderr, "vqsim: %s\n", error.c_str());
         picturesFailed_ = true;
     }
+    sound_.release();
     engine_.reset();
     bool unloaded = true;
     if (library_.car()) {

@@ -65,7 +65,8 @@ public:
     bool start();
 
     // Runs physics frames until `done` says so (it sees the car's state
-    // after each frame) or the run has ended for a reason of its own.
+    // after each frame), the run has ended for a reason of its own, or a
+    // SIGINT/SIGTERM arrives.
     void run(Driver& driver, const std::function<bool(const CarState&)>& done);
 
     // Ends the run before its goal: run() returns after the frame it is in.
@@ -92,6 +93,8 @@ public:
     const Track& track() const { return track_; }
     const SimHost& host() const { return host_; }
     float time() const { return time_; }
+    // A signal stopped the last run() before `done` did.
+    bool interrupted() const { return end_ == RunEnd::Interrupted; }
     // Where the car starts: on the line, a little before the finish strip.
     Vector3 startPosition() const;
     Vector3 startDirection() const;

@@ -226,6 +226,10 @@ bool loadToolboxModel(const std::string& path, const ModelLoadOptions& options, 
     return false;
 }
 
+// Frames and geometries listed one by one; a model with more (a damaged or
+// hostile file) is summed up beyond them.
+constexpr size_t kMaxListed = 1000;
+
 bool inspectModel(const std::string& path, InspectReport& report, std::string& error)
 {
     ToolboxModel model;
@@ -237,27 +241,31 @@ bool inspectModel(const std::string& path, InspectReport& report, std::string& e
     size_t geometryIndex = 0;
     QuietStdout quiet;  // welding reports meshes it refuses on the console
     for (const CSceneFrame* f : frames) {
-        InspectReport fr;
-        fr.text("name", f->name);
-        fr.text("parent", f->parent ? f->parent->name : "");
-        xyz(fr, f->getPosition());
-        fr.integer("geometries", static_cast<long long>(f->geometries.size()));
-        frameList.push_back(fr);
+        if (frameList.size() < kMaxListed) {
+            InspectReport fr;
+            fr.text("name", f->name);
+            fr.text("parent", f->parent ? f->parent->name : "");
+            xyz(fr, f->getPosition());
+            fr.integer("geometries", static_cast<long long>(f->geometries.size()));
+            frameList.push_back(fr);
+        }
         for (RGeometry* g : f->geometries) {
+            // Welded the way the drawing code welds a tree without lightmaps.
+            const bool welded = g->weld(false);
+            if (!welded) ++weldProblems;
+            ++geometries;
+            const int material = model.geometryMaterials[geometryIndex++];
+            if (geometryList.size() >= kMaxListed) continue;
             InspectReport gr;
             gr.text("name", g->name);
             gr.text("frame", f->name);
             gr.integer("corners", g->cornerCount);
             gr.integer("triangles", g->cornerCount / 3);
-            // Welded the way the drawing code welds a tree without lightmaps.
-            const bool welded = g->weld(false);
-            if (!welded) ++weldProblems;
             gr.integer("unique_vertices", welded ? g->uniqueVertexCount : -1);
             gr.integer("normals", g->normalCount);
             gr.integer("uvs", g->uvCount);
-            gr.integer("material", model.geometryMaterials[geometryIndex++]);
+            gr.integer("material", material);
             geometryList.push_back(gr);
-            ++geometries;
         }
     }
     for (size_t i = 0; i < model.materials.size(); ++i) {
@@ -314,6 +322,12 @@ bool inspectModel(const std::string& path, InspectReport& report, std::string& e
     report.list("geometry_list", geometryList);
     report.list("material_list", materialList);
     report.list("texture_list", textureList);
+    if (frames.size() > kMaxListed)
+        report.problem("frame_list shows the first " + std::to_string(kMaxListed) + " of " +
+                       std::to_string(frames.size()) + " frames");
+    if (static_cast<size_t>(geometries) > kMaxListed)
+        report.problem("geometry_list shows the first " + std::to_string(kMaxListed) + " of " +
+                       std::to_string(geometries) + " geometries");
     for (const std::string& p : model.problems) report.problem(p);
     if (weldProblems > 0)
         report.problem(std::to_string(weldProblems) + " mesh(es) have more vertices than 16-bit indices can reach");

@@ -1,6 +1,7 @@
 #include "host/run_sound.h"
 
 #include "car/icar.h"
+#include "host/file_commit.h"
 #include "sound/sound_buffer.h"
 #include "sound/sound_channel.h"
 
@@ -13,13 +14,19 @@ RunSound::~RunSound() { release(); }
 
 bool RunSound::start(ICar& car, const std::string& wavPath, std::string& error)
 {
+    if (wavPath.empty()) {
+        silent_ = std::make_unique<RSilentMixer>();
+        system_ = std::make_unique<RSoundSystem>(silent_.get(), kChannels);
+        car.initSounds(system_.get());
+        return true;
+    }
     mixer_ = std::make_unique<ROpenALMixer>(ROpenALMixer::Output::Loopback);
     if (!mixer_->isOpen() || !mixer_->isLoopback()) {
         error = "cannot open OpenAL Soft's loopback device to render the sound";
         mixer_.reset();
         return false;
     }
-    if (!wav_.open(wavPath, 2, kSampleRate)) {
+    if (!wav_.open(partialPath(wavPath), 2, kSampleRate)) {
         error = "cannot write the sound file " + wavPath;
         mixer_.reset();
         return false;
@@ -40,6 +47,7 @@ bool RunSound::start(ICar& car, const std::string& wavPath, std::string& error)
 
 void RunSound::step(ICar& car, double time)
 {
+    if (silent_) silent_->advanceTo(time);
     if (!mixer_) return;
     while (time + 1e-9 >= updates_ / kUpdatesPerSecond) {
         car.updateEngineSound(0.0f, 1.0f);  // heard from the driver's seat, road noise and all
@@ -65,7 +73,7 @@ void RunSound::step(ICar& car, double time)
 
 double RunSound::finish()
 {
-    if (wav_.isOpen()) wav_.close();
+    if (wav_.isOpen() && wav_.close()) commitPartial(path_);
     return static_cast<double>(framesWritten_) / kSampleRate;
 }
 
@@ -74,4 +82,5 @@ void RunSound::release()
     finish();
     system_.reset();
     mixer_.reset();
+    silent_.reset();
 }

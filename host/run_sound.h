@@ -2,13 +2,17 @@
 // The sound of a headless run: the car's sounds and the host's road noise
 // mixed by OpenAL Soft's loopback device and written, 1/30 s at a time, into
 // a 16-bit stereo WAV file. The listener sits in the driver's seat, where the
-// car plays its road noise too.
+// car plays its road noise too. A run that asks for no file still hands the
+// car a sound system, over a silent mixer whose channels finish on the
+// simulated clock, so the car hears "finished" exactly when it would with
+// sound: its impact handling depends on it.
 
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "sound/openal_mixer.h"
+#include "sound/silent_mixer.h"
 #include "sound/sound_system.h"
 #include "sound/wav_writer.h"
 
@@ -25,11 +29,13 @@ public:
     RunSound& operator=(const RunSound&) = delete;
     ~RunSound();
 
-    // Opens the mixer and the file, hands the car its sound system and puts
-    // the road noise on its channel. False with a reason on failure.
+    // Opens the mixer and the file (a silent mixer when wavPath is empty),
+    // hands the car its sound system and puts the road noise on its channel.
+    // False with a reason on failure.
     bool start(ICar& car, const std::string& wavPath, std::string& error);
     // Called after every physics step: at each 1/30 s of simulated time the
-    // car updates its sounds and that slice of the mix is written.
+    // car updates its sounds and that slice of the mix is written (with the
+    // silent mixer, its clock moves to `time`).
     void step(ICar& car, double time);
     // Finishes the file; returns the seconds of sound written.
     double finish();
@@ -37,11 +43,13 @@ public:
     // car's buffers is unloaded.
     void release();
 
+    // A WAV file is being rendered.
     bool active() const { return mixer_ != nullptr; }
     const std::string& path() const { return path_; }
 
 private:
     std::unique_ptr<ROpenALMixer> mixer_;
+    std::unique_ptr<RSilentMixer> silent_;
     std::unique_ptr<RSoundSystem> system_;
     RWavWriter wav_;
     std::string path_;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "host/car_console.h"
+#include "host/file_commit.h"
 
 namespace {
 std::string number(double v)
@@ -58,17 +59,21 @@ std::string RunSummary::toJson() const
     out << "  \"real_time_factor\": " << number(realTimeFactor) << ",\n";
     out << "  \"max_offroad_seconds\": " << number(maxOffroadSeconds) << ",\n";
     out << "  \"nan_seen\": " << (nanSeen ? "true" : "false") << ",\n";
-    out << "  \"ended\": \"" << runEndName(ended) << "\"\n";
+    out << "  \"ended\": \"" << runEndName(ended) << "\",\n";
+    out << "  \"interrupted\": " << (ended == RunEnd::Interrupted ? "true" : "false") << "\n";
     out << "}\n";
     return out.str();
 }
 
 bool RunSummary::write(const std::string& path) const
 {
-    std::ofstream file(path);
-    if (!file) return false;
-    file << toJson();
-    return static_cast<bool>(file);
+    {
+        std::ofstream file(partialPath(path));
+        if (!file) return false;
+        file << toJson();
+        if (!file) return false;
+    }
+    return commitPartial(path);
 }
 
 void RunSummary::print() const

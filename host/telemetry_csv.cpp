@@ -1,6 +1,7 @@
 #include "host/telemetry_csv.h"
 
 #include "car/icar.h"
+#include "host/file_commit.h"
 #include "host/controls.h"
 #include "host/driver.h"
 #include "services/lap_timer.h"
@@ -14,7 +15,7 @@ TelemetryCsv::~TelemetryCsv() { close(); }
 bool TelemetryCsv::open(const std::string& path)
 {
     close();
-    file_ = std::fopen(path.c_str(), "w");
+    file_ = std::fopen(partialPath(path).c_str(), "w");
     if (!file_) return false;
     path_ = path;
     rows_ = 0;
@@ -50,6 +51,8 @@ void TelemetryCsv::sample(ICar& car, const CarState& state, const DriverInputs& 
 
 void TelemetryCsv::close()
 {
-    if (file_) std::fclose(file_);
+    if (!file_) return;
+    std::fclose(file_);
     file_ = nullptr;
+    commitPartial(path_);
 }

@@ -21,6 +21,7 @@ public:
     ~TelemetryCsv();
 
     // Opens the file and writes the header; false when it cannot be written.
+    // Rows go to a partial file that close() renames onto path.
     bool open(const std::string& path);
     // Called after every physics step; writes a row when the next sample time
     // has been reached. `distance` is the metres driven so far.

@@ -126,6 +126,8 @@ void Track::makeStrip(float straight, float radius)
     }
     finishAt_ = 50.0f;
     intermediateAt_ = straight + kPi * radius + straight * 0.5f;
+    gravelWidth_ = 0.0f;
+    sandWidth_ = 0.0f;
     std::string error;
     finishPoints("strip", error);
 }

@@ -25,7 +25,10 @@ public:
 
     // A flat test strip instead of a file: two straights of `straight` metres
     // joined by half circles of `radius` metres, the finish line 50 m into the
-    // first straight and the intermediate line on the way back.
+    // first straight and the intermediate line on the way back. Its walls
+    // stand at the kerbs' outer edge, with no gravel or sand before them: a
+    // car that meets a wall there is still on a hard surface and can drive
+    // on, which impact tests need (the run-off traps a car).
     void makeStrip(float straight, float radius);
     // A flat circle of the given radius, driven anticlockwise seen from above
     // (turning left), for steady-state cornering.

@@ -38,17 +38,22 @@ void CSteering::update(float x)
     poseCockpitWheel();
 }
 
-void CSteering::poseFrontWheel(int i)
+float CSteering::frontWheelAngle(int i) const
 {
-    CSceneFrame* frame = steeredFrames[i];
-    if (!frame) return;
-
     // Turning right (negative angle) makes the right wheel, frame 1, the
     // inner one; turning left, the left wheel, frame 0.
     const bool inner = (i == 0) == (wheelAngle >= 0.0f);
     const float k = inner ? ackermann : 1.0f;
     const CWheel* wheel = car.frontWheels[i];
-    const float theta = (wheel ? wheel->alignmentOffset : 0.0f) + k * wheelAngle;
+    return (wheel ? wheel->alignmentOffset : 0.0f) + k * wheelAngle;
+}
+
+void CSteering::poseFrontWheel(int i)
+{
+    CSceneFrame* frame = steeredFrames[i];
+    if (!frame) return;
+
+    const float theta = frontWheelAngle(i);
 
     // The tilt values lean both tops the same way relative to the car's
     // centre line, so the left wheel takes its value negated.

@@ -39,6 +39,10 @@ public:
     // steering-wheel angle still follows the input); the physics step
     // passes 0.
     void update(float x);
+    // Road-wheel angle of front wheel i (0 left, 1 right) as posed: its
+    // alignment offset plus the steering angle, with the Ackermann factor
+    // on the inner wheel. Degrees.
+    float frontWheelAngle(int i) const;
 
     float input = 0.0f;           // −1…1
     std::vector<CSceneFrame*> steeredFrames;  // not owned

@@ -157,7 +157,10 @@ TEST_F(DriverControls, SteeringTorqueFromTheFrontTyres)
 {
     car->wheels[0].alignMoment = 100, car->wheels[1].alignMoment = 60;
     car->wheels[0].load = 2450, car->wheels[1].load = 4900;
-    car->steering.wheelAngle = 30;
+    // The front left wheel stands at 30 degrees: its alignment offset plus
+    // the Ackermann share of the steering angle (it is the inner wheel).
+    car->steering.wheelAngle = 20;
+    car->wheels[0].alignmentOffset = 30 - 20 * car->steering.ackermann;
     car->wheels[0].surfaceKind = car->wheels[1].surfaceKind = 0;
     car->speed = 1;
     EXPECT_NEAR(car->getSteeringTorque(), 0.167f, 1e-6f);
