@@ -123,11 +123,7 @@ void CCar::groundContact(int i, float dt)
             if (track->isIntermediateLine(surface)) lapTimer.passIntermediate();
         }
         unit->lastSurface = surface;
-        if (info) {
-            wheel.surfaceKind = info->kind;
-            wheel.surfaceFriction = info->friction;
-            wheel.surfaceBlend = info->blend;
-        }
+        takeSurface(wheel, info);
         unit->contactPoint = hit;
     }
 

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 
+#include "car/track.h"
 #include "chassis/matrix4.h"
+#include "chassis/wheel.h"
 #include "graphics/engine.h"
 
 namespace car_internal {
@@ -21,5 +23,15 @@ inline Vector3 toBody(const Matrix4& pose, const Vector3& world)
 
 // The engine's millisecond clock, 0 without an engine.
 inline uint64_t nowMs(REngine* system) { return system ? system->system.getTimeMs() : 0; }
+
+// The wheel takes on the grip and character of the surface under it; a
+// query that named no surface leaves the last one.
+inline void takeSurface(CWheel& wheel, const SurfaceInfo* info)
+{
+    if (!info) return;
+    wheel.surfaceKind = info->kind;
+    wheel.surfaceFriction = info->friction;
+    wheel.surfaceBlend = info->blend;
+}
 
 }  // namespace car_internal

@@ -4,9 +4,12 @@
 #include <cmath>
 #include <memory>
 
+#include "car/car_internal.h"
 #include "car/sim_host.h"
 #include "car/track.h"
 #include "chassis/suspension.h"
+
+using car_internal::takeSurface;
 
 namespace {
 // The replay's clocks: a frame every 0.033 s, which with dt = 0.003
@@ -167,11 +170,7 @@ void CCar::showReplayFrame(const CReplayFrame& f)
             track->queryGround(probe, hit, normal, unit->lastSurface, &info, &unit->queryCache, 0);
         if (!surface) continue;
         unit->lastSurface = surface;
-        if (info) {
-            wheel.surfaceKind = info->kind;
-            wheel.surfaceFriction = info->friction;
-            wheel.surfaceBlend = info->blend;
-        }
+        takeSurface(wheel, info);
         unit->contactPoint = hit;
         wheel.groundNormal = normal;
     }
