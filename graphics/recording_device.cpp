@@ -428,34 +428,29 @@ uint32_t RecordingDevice::maxTextureSize() {
     return largestTexture;
 }
 
+template <class To, class From>
+void RecordingDevice::copyStates(To& to, const From& from) {
+    std::memcpy(to.renderStates, from.renderStates, sizeof to.renderStates);
+    std::memcpy(to.stageStates, from.stageStates, sizeof to.stageStates);
+    std::memcpy(to.samplerStates, from.samplerStates, sizeof to.samplerStates);
+    std::copy(std::begin(from.transforms), std::end(from.transforms), std::begin(to.transforms));
+    to.streamSource = from.streamSource;
+    to.streamStride = from.streamStride;
+    to.boundIndices = from.boundIndices;
+    to.vertexFormat = from.vertexFormat;
+    to.textures[0] = from.textures[0];
+    to.textures[1] = from.textures[1];
+    to.viewport = from.viewport;
+}
+
 void RecordingDevice::saveState() {
     count(Call::SaveState);
-    std::memcpy(saved.renderStates, renderStates, sizeof renderStates);
-    std::memcpy(saved.stageStates, stageStates, sizeof stageStates);
-    std::memcpy(saved.samplerStates, samplerStates, sizeof samplerStates);
-    std::copy(std::begin(transforms), std::end(transforms), std::begin(saved.transforms));
-    saved.streamSource = streamSource;
-    saved.streamStride = streamStride;
-    saved.boundIndices = boundIndices;
-    saved.vertexFormat = vertexFormat;
-    saved.textures[0] = textures[0];
-    saved.textures[1] = textures[1];
-    saved.viewport = viewport;
+    copyStates(saved, *this);
 }
 
 void RecordingDevice::restoreState() {
     count(Call::RestoreState);
-    std::memcpy(renderStates, saved.renderStates, sizeof renderStates);
-    std::memcpy(stageStates, saved.stageStates, sizeof stageStates);
-    std::memcpy(samplerStates, saved.samplerStates, sizeof samplerStates);
-    std::copy(std::begin(saved.transforms), std::end(saved.transforms), std::begin(transforms));
-    streamSource = saved.streamSource;
-    streamStride = saved.streamStride;
-    boundIndices = saved.boundIndices;
-    vertexFormat = saved.vertexFormat;
-    textures[0] = saved.textures[0];
-    textures[1] = saved.textures[1];
-    viewport = saved.viewport;
+    copyStates(*this, saved);
 }
 
 const RecordingDevice::Texture* RecordingDevice::texture(const RDeviceTexture* handle) const {

@@ -216,6 +216,11 @@ private:
         RViewport viewport;
     };
 
+    // The states text saves and restores, copied field by field between the
+    // device and its saved copy (both name them alike).
+    template <class To, class From>
+    static void copyStates(To& to, const From& from);
+
     Draw currentDraw(uint32_t primitiveCount) const;
     Buffer* find(const void* handle, bool isIndex) const;
     Buffer* create(uint32_t bytes, bool isIndex);
