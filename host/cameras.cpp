@@ -39,6 +39,8 @@ bool parseCameraView(const std::string& name, CameraView& view)
     return true;
 }
 
+void HostCameras::setAspect(float aspect) { camera_->aspect = aspect; }
+
 HostCameras::HostCameras(REngine& engine, const Track& track, float aspect) : camera_(engine.createCamera())
 {
     camera_->name = "host";

@@ -29,6 +29,8 @@ public:
     // Places the camera for the view and applies it (it becomes current).
     void place(ICar& car, CameraView view);
     const RCamera& camera() const { return *camera_; }
+    // aspect = picture width / height, when the picture changes size.
+    void setAspect(float aspect);
     // Where the trackside posts of the tv view stand.
     const std::vector<Vector3>& posts() const { return posts_; }
 

@@ -1,5 +1,7 @@
-// vqsim drive: the main job. Drives the car headless on a track with the
-// autopilot or a script, prints laps and a summary, writes the summary JSON.
+// vqsim drive: the main job. Drives the car on a track, headless with the
+// autopilot or a script, or in a window (--window) with the keyboard, a
+// controller, the autopilot or a script; prints laps and a summary, writes
+// the summary JSON.
 
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +16,9 @@
 #include "host/run_outputs.h"
 #include "host/script_driver.h"
 #include "host/car_console.h"
+#include "host/window/keyboard_driver.h"
+#include "host/window/sdl_window.h"
+#include "host/window_loop.h"
 
 namespace {
 
@@ -38,7 +43,20 @@ void printDriveUsage()
                 "                   the run's replay/ folder (the source is never written), the car\n"
                 "                   loads it and shows every frame; prints frames, duration, laps.\n"
                 "                   The run directory must not hold FILE; without --run-dir it is\n"
-                "                   ./run-replay-NAME beside the default ./run\n");
+                "                   ./run-replay-NAME beside the default ./run\n"
+                "  --window         drive in a window (needs a display: DISPLAY or WAYLAND_DISPLAY),\n"
+                "                   at the wall clock's pace, with the car's sound played live;\n"
+                "                   keys: Up throttle, Down brake, Left/Right steer, E/Q shift up/down,\n"
+                "                   C camera, R back on the track, P pause, H help, Escape quit (the\n"
+                "                   run ends normally); every printable key also goes to the car\n"
+                "                   (a ABS, t traction control, b view point)\n"
+                "  --driver WHO     auto (the autopilot), keyboard (the default with --window),\n"
+                "                   gamepad or wheel (the first game controller or wheel, with force\n"
+                "                   feedback); all but auto need --window\n"
+                "  --controls FILE  the wheel's axis map\n"
+                "  --ffb-gain G     force feedback strength (default 1, 0 = off)\n"
+                "  --keys FILE      timed key presses for --window, one 'TIME KEY down|up' a line\n"
+                "                   (simulated seconds, SDL key names such as Up, Left, E, A)\n");
     printDriveOptionHelp();
 }
 
@@ -109,6 +127,14 @@ int runDriveCommand(int argc, const char* const* argv)
         printDriveUsage();
         return 0;
     }
+    // Before anything else: without a window system SDL would open a window
+    // nobody sees.
+    if (o.window && !displayAvailable()) {
+        std::fprintf(stderr, "vqsim: --window needs a display, and neither DISPLAY nor WAYLAND_DISPLAY is set; "
+                             "start it in a desktop session (or under xvfb-run), or drive headless without "
+                             "--window\n");
+        return 1;
+    }
     if (!o.replay.empty()) {
         if (o.laps || o.seconds > 0 || !o.script.empty() || !o.summaryPath.empty() || o.plots)
             return commandLineError("drive", "--replay plays a recorded drive back; it takes no --laps, --seconds, "
@@ -123,14 +149,46 @@ int runDriveCommand(int argc, const char* const* argv)
     // run directory it works in.
     if (!o.script.empty()) o.script = std::filesystem::absolute(o.script).string();
     if (!o.summaryPath.empty()) o.summaryPath = std::filesystem::absolute(o.summaryPath).string();
+    const std::string who = !o.script.empty() ? "script" : !o.driver.empty() ? o.driver : o.window ? "keyboard" : "auto";
+    KeyScript keys;
+    if (!o.keysPath.empty() && !keys.load(o.keysPath, error)) {
+        std::fprintf(stderr, "vqsim: %s\n", error.c_str());
+        return 1;
+    }
 
     // The autopilot never means to stand still for long.
-    if (o.script.empty()) o.session.stuckAfter = kStuckAfter;
+    if (who == "auto") o.session.stuckAfter = kStuckAfter;
+    o.session.liveSound = o.window;
     CarRunPaths paths;
     if (!enterCarRun(o.car, paths)) return 1;
 
+    // The window before the session: the engine's device lives in its
+    // OpenGL context until the session has finished.
+    std::unique_ptr<SdlWindow> window;
+    if (o.window) {
+        window = std::make_unique<SdlWindow>();
+        if (!window->open("vqsim: solvi on " + o.session.track, o.session.pictures.width, o.session.pictures.height,
+                          error)) {
+            std::fprintf(stderr, "vqsim: %s\n", error.c_str());
+            return 1;
+        }
+    }
     std::unique_ptr<Driver> driver;
+    std::string driverName = who == "auto" ? "the autopilot" : who == "keyboard" ? "the keyboard" : o.script;
+    ControllerDriver* controller = nullptr;
+    if (who == "gamepad" || who == "wheel") {
+        o.controller.kind = who == "wheel" ? ControllerSettings::Kind::Wheel : ControllerSettings::Kind::Gamepad;
+        std::unique_ptr<ControllerDriver> opened = ControllerDriver::open(o.controller, error);
+        if (!opened) {
+            std::fprintf(stderr, "vqsim: no %s to drive with: %s\n", who.c_str(), error.c_str());
+            return 1;
+        }
+        driverName = opened->description();
+        controller = opened.get();
+        driver = std::move(opened);
+    }
     DriveSession session(o.car, paths, o.session);
+    session.setDisplay(window.get());
     if (!o.script.empty()) {
         auto script = std::make_unique<ScriptDriver>();
         if (!script->load(o.script, error)) {
@@ -140,21 +198,36 @@ int runDriveCommand(int argc, const char* const* argv)
         driver = std::move(script);
     }
     if (!session.start()) return 1;
+    std::unique_ptr<WindowLoop> loop;
+    if (window) {
+        loop = std::make_unique<WindowLoop>(session, *window, o.session.pictures.view);
+        loop->setKeys(std::move(keys));
+        loop->setFeedback(controller);
+        if (who == "keyboard") driver = std::make_unique<KeyboardDriver>(loop->input());
+    }
     if (!driver) driver = std::make_unique<Autopilot>(session.track());
+    const auto drive = [&](const std::function<bool(const CarState&)>& done) {
+        if (loop)
+            loop->run(*driver, done);
+        else
+            session.run(*driver, done);
+    };
 
     char goal[64];
     if (o.laps)
         std::snprintf(goal, sizeof goal, "%u lap%s", o.laps, o.laps == 1 ? "" : "s");
     else
         std::snprintf(goal, sizeof goal, "%g s", o.seconds);
-    hostPrintf("vqsim: driving %s with %s, dt %g s\n", goal, o.script.empty() ? "the autopilot" : o.script.c_str(),
-               o.session.dt);
-    session.run(*driver, [&](const CarState& state) {
+    hostPrintf("vqsim: driving %s with %s, dt %g s%s\n", goal, driverName.c_str(), o.session.dt,
+               loop ? " (H in the window lists the keys)" : "");
+    drive([&](const CarState& state) {
         if (o.laps && session.host().lapTimesMs.size() >= o.laps) return true;
         return state.time >= timeLimit;
     });
     if (session.interrupted()) {
         hostPrintf("vqsim: interrupted after %.1f s\n", session.time());
+    } else if (session.endedEarly() == RunEnd::Quit) {
+        hostPrintf("vqsim: the driver quit after %.1f s\n", session.time());
     } else if (o.laps && session.host().lapTimesMs.size() < o.laps) {
         hostPrintf("vqsim: stopped after %.0f s with %zu of %u laps\n", session.time(),
                     session.host().lapTimesMs.size(), o.laps);
@@ -163,8 +236,11 @@ int runDriveCommand(int argc, const char* const* argv)
         // A few more frames past the line, so that the car's replay records
         // the last lap time too (it writes lap times into its next frame).
         const float end = session.time() + 0.1f;
-        session.run(*driver, [&](const CarState& state) { return state.time >= end; });
+        drive([&](const CarState& state) { return state.time >= end; });
     }
-
+    if (loop) {
+        loop->printFigures();
+        loop.reset();  // its scene lives in the session's engine
+    }
     return finishRun(session, session.summary(), o);
 }

@@ -27,7 +27,8 @@ bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool 
     for (ArgReader args(argc, argv, 1); !args.done(); args.next()) {
         const std::string arg = args.word();
         if (scenario &&
-            (arg == "--laps" || arg == "--seconds" || arg == "--script" || arg == "--track" || arg == "--replay"))
+            (arg == "--laps" || arg == "--seconds" || arg == "--script" || arg == "--track" || arg == "--replay" ||
+             arg == "--window" || arg == "--driver" || arg == "--keys"))
             return error = arg + " belongs to vqsim drive; a scenario runs on the test strip until it is done", false;
         bool known = true, ok = true;
         double number = 0;
@@ -87,6 +88,22 @@ bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool 
             ok = args.value(view);
             if (ok && !parseCameraView(view, o.session.pictures.view))
                 return error = "--camera is one of chase, cockpit, car, tv", false;
+        } else if (arg == "--window") {
+            o.window = true;
+        } else if (arg == "--driver") {
+            ok = args.value(o.driver);
+            if (ok && o.driver != "auto" && o.driver != "keyboard" && o.driver != "gamepad" && o.driver != "wheel")
+                return error = "--driver is one of auto, keyboard, gamepad, wheel", false;
+        } else if (arg == "--keys") {
+            ok = args.value(o.keysPath);
+            if (ok) o.keysPath = std::filesystem::absolute(o.keysPath).string();
+        } else if (arg == "--controls") {
+            ok = args.value(o.controller.mapPath);
+            if (ok) o.controller.mapPath = std::filesystem::absolute(o.controller.mapPath).string();
+        } else if (arg == "--ffb-gain") {
+            ok = args.number(number);
+            if (ok && !(number >= 0 && number <= 10)) return error = "--ffb-gain needs a number from 0 to 10", false;
+            o.controller.ffbGain = static_cast<float>(number);
         } else if (arg == "--plots") {
             o.plots = true;
         } else if (arg == "--profile") {
@@ -107,6 +124,14 @@ bool parseDriveOptions(int argc, const char* const* argv, DriveOptions& o, bool 
         return error = "--frames and --video: one picture output at a time", false;
     if (!o.session.pictures.videoPath.empty() && (o.session.pictures.width % 2 || o.session.pictures.height % 2))
         return error = "--video needs an even --size", false;
+    if (!o.window && (!o.keysPath.empty() || (!o.driver.empty() && o.driver != "auto")))
+        return error = "--keys and the keyboard, gamepad and wheel drivers need --window", false;
+    if (!o.script.empty() && !o.driver.empty())
+        return error = "--script drives the car itself; it takes no --driver", false;
+    if (o.window && !o.session.soundPath.empty())
+        return error = "--sound renders a headless drive's sound into a file; a --window drive plays it live", false;
+    if (o.window && o.session.pictures.wanted())
+        return error = "--frames and --video draw a headless drive; --window shows it", false;
     o.runDirGiven = !o.car.runDir.empty();
     if (!o.runDirGiven) o.car.runDir = defaultRunDir;
     return true;
@@ -130,7 +155,8 @@ void printDriveOptionHelp()
                 "  --video FILE     draw the drive into an H.264 MP4 through ffmpeg; with --sound\n"
                 "                   the run's sound is added as its audio track\n"
                 "  --fps N          pictures per simulated second (default 30)\n"
-                "  --size WxH       picture size in pixels (default 1280x720)\n"
+                "  --size WxH       picture size in pixels (default 1280x720); with --window the\n"
+                "                   window's size at the start\n"
                 "  --camera VIEW    chase (default: behind the car), cockpit (the driver's eye),\n"
                 "                   car (the car's view point), tv (the nearest trackside post)\n"
                 "  --plots          PNG plots of speed and rpm over distance and of the driven line\n"

@@ -6,6 +6,7 @@
 
 #include "host/car_run_options.h"
 #include "host/drive_session.h"
+#include "host/window/controller_driver.h"
 
 // The physics step, in whole milliseconds.
 inline constexpr int kShortestStepMs = 1;
@@ -21,6 +22,12 @@ struct DriveOptions {
     bool plots = false;  // PNG plots from the run's telemetry
     std::string replay;  // play this replay back instead of driving
     bool runDirGiven = false;  // --run-dir was on the command line
+    bool window = false;       // drive in a window, at the wall clock's pace
+    // Who drives: "auto", "keyboard", "gamepad" or "wheel"; empty: the
+    // keyboard in a window, the autopilot without (or --script).
+    std::string driver;
+    std::string keysPath;      // timed key presses for the window (absolute)
+    ControllerSettings controller;  // --controls, --ffb-gain
 };
 
 // Fills `o` from argv[1..]; a scenario refuses the options that only a free

@@ -74,7 +74,13 @@ bool DriveSession::start()
     world_ = std::make_unique<CPhysicsWorld>();
     world_->create();
     engine_ = std::make_unique<REngine>();
-    if (settings_.pictures.wanted()) {
+    if (display_) {
+        engine_->deviceFactory = display_;
+        if (!engine_->init(nullptr, nullptr)) {
+            std::fprintf(stderr, "vqsim: the window's OpenGL context gives the engine no device\n");
+            return false;
+        }
+    } else if (settings_.pictures.wanted()) {
         pictures_ = std::make_unique<DrivePictures>(settings_.pictures);
         if (!pictures_->prepare(*engine_, error)) {
             // Pictures are an extra: the drive itself still runs and writes its files.
@@ -110,7 +116,7 @@ bool DriveSession::start()
             return false;
         }
     nextProgress_ = settings_.progressEvery;
-    if (!sound_.start(*car_, settings_.soundPath, error)) {
+    if (!sound_.start(*car_, settings_.soundPath, settings_.liveSound, error)) {
         std::fprintf(stderr, "vqsim: %s\n", error.c_str());
         return false;
     }
@@ -120,6 +126,7 @@ bool DriveSession::start()
         std::fprintf(stderr, "vqsim: %s\n", error.c_str());
         return false;
     }
+    state_ = readCarState(*car_, time_);
     if (!telemetry_.open(paths_.runDir + "/telemetry.csv"))
         std::fprintf(stderr, "vqsim: cannot write %s/telemetry.csv; the run goes on without it\n",
                      paths_.runDir.c_str());
@@ -191,35 +198,57 @@ void DriveSession::watchForEnd(const CarState& state)
     }
 }
 
+const CarState& DriveSession::stepFrame(Driver& driver)
+{
+    const float dt = settings_.dt;
+    driver.drive(state_, dt, controls_.inputs);
+    car_->setControls(&controls_);
+    car_->stepPhysics(dt);
+    world_->step(dt);
+    car_->syncFrames();
+    ++steps_;
+    time_ = static_cast<float>(steps_ * static_cast<double>(dt));
+    state_ = readCarState(*car_, time_);
+    distance_ += static_cast<double>(state_.speed) * dt;
+    telemetry_.sample(*car_, state_, controls_.inputs, steps_ * static_cast<double>(dt), distance_);
+    sound_.step(*car_, steps_ * static_cast<double>(dt));
+    account(state_);
+    return state_;
+}
+
+bool DriveSession::shouldStop(const std::function<bool(const CarState&)>& done)
+{
+    if (!car_ || end_ || done(state_)) return true;
+    // A signal ends the run at a frame's end, like any other stop.
+    if (interruptRequested()) endRun(RunEnd::Interrupted);
+    return end_.has_value();
+}
+
+void DriveSession::addWallTime(std::chrono::steady_clock::duration wall)
+{
+    stepNs_ += static_cast<unsigned long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(wall).count());
+    wallSeconds_ = stepNs_ / 1e9;
+}
+
 void DriveSession::run(Driver& driver, const std::function<bool(const CarState&)>& done)
 {
     if (!car_) return;
-    const float dt = settings_.dt;
     const auto wallStart = std::chrono::steady_clock::now();
-    CarState state = readCarState(*car_, time_);
-    // A signal ends the run at a frame's end, like any other stop.
-    while (!end_ && !done(state)) {
-        if (interruptRequested()) {
-            endRun(RunEnd::Interrupted);
-            break;
-        }
-        driver.drive(state, dt, controls_.inputs);
-        car_->setControls(&controls_);
-        car_->stepPhysics(dt);
-        world_->step(dt);
-        car_->syncFrames();
-        ++steps_;
-        time_ = static_cast<float>(steps_ * static_cast<double>(dt));
-        state = readCarState(*car_, time_);
-        distance_ += static_cast<double>(state.speed) * dt;
-        telemetry_.sample(*car_, state, controls_.inputs, steps_ * static_cast<double>(dt), distance_);
-        sound_.step(*car_, steps_ * static_cast<double>(dt));
-        account(state);
-        drawPictures(steps_ * static_cast<double>(dt));
+    state_ = readCarState(*car_, time_);
+    while (!shouldStop(done)) {
+        stepFrame(driver);
+        drawPictures(steps_ * static_cast<double>(settings_.dt));
     }
-    const auto wall = std::chrono::steady_clock::now() - wallStart;
-    stepNs_ += static_cast<unsigned long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(wall).count());
-    wallSeconds_ = stepNs_ / 1e9;
+    addWallTime(std::chrono::steady_clock::now() - wallStart);
+}
+
+void DriveSession::resetOnTrack()
+{
+    if (!car_) return;
+    const Track::Placement placed = track_.place(state_.position.x, state_.position.z);
+    car_->reset(track_.centreAt(placed.s), track_.tangentAt(placed.s));
+    state_ = readCarState(*car_, time_);
+    hostPrintf("vqsim: the car is back on the track at %.0f m (%.1f s)\n", placed.s, time_);
 }
 
 void DriveSession::drawPictures(double time)

@@ -8,6 +8,7 @@
 // made in the engine object, unload the plug-in (its destructors write the
 // car's files), then destroy the world.
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -27,6 +28,7 @@
 #include "host/track.h"
 
 class CPhysicsWorld;
+class RDeviceFactory;
 class REngine;
 
 // The built-in flat test strip: two 3 km straights joined by 60 m half circles.
@@ -49,6 +51,7 @@ struct DriveSettings {
     float stripLength = 3000.0f;  // m, the straights of the test strip
     float circleRadius = 40.0f;   // m, the skidpad circle
     PictureOptions pictures;     // --frames or --video: the drive is drawn
+    bool liveSound = false;      // play the sound on the sound device (a window's drive)
 };
 
 // A car with an empty tank that has stood still this long ends the run.
@@ -64,10 +67,27 @@ public:
     // reason and returns false on failure.
     bool start();
 
+    // The engine draws through this factory's device (a window's) instead
+    // of the pictures' or none; call before start().
+    void setDisplay(RDeviceFactory* factory) { display_ = factory; }
+
     // Runs physics frames until `done` says so (it sees the car's state
     // after each frame), the run has ended for a reason of its own, or a
     // SIGINT/SIGTERM arrives.
     void run(Driver& driver, const std::function<bool(const CarState&)>& done);
+
+    // The parts of run() for a loop of its own (the window's): one physics
+    // frame (driver -> controls -> car step -> world step -> frame sync,
+    // then telemetry, sound and the run's figures) ...
+    const CarState& stepFrame(Driver& driver);
+    // ... whether to stop before the next one (`done`, an end of the run's
+    // own, or a signal, which ends it as interrupted) ...
+    bool shouldStop(const std::function<bool(const CarState&)>& done);
+    // ... and the wall time spent, for the real-time factor.
+    void addWallTime(std::chrono::steady_clock::duration wall);
+    // Puts the car back on the track: on the centre line at the point
+    // nearest to it, facing along the lap.
+    void resetOnTrack();
 
     // Ends the run before its goal: run() returns after the frame it is in.
     // The first reason given stays.
@@ -84,6 +104,8 @@ public:
     bool finish();
 
     ICar* car() const { return car_; }
+    const DriveSettings& settings() const { return settings_; }
+    REngine* engine() const { return engine_.get(); }
     // Draws the pictures due by `time` (simulated seconds); the physics
     // frames draw theirs themselves, a replay's playback calls this.
     void drawPictures(double time);
@@ -109,6 +131,7 @@ private:
     DriveSettings settings_;
 
     PhysicsLibrary physicsLibrary_;
+    RDeviceFactory* display_ = nullptr;
     // Before the engine: its device lives in the pictures' OpenGL context.
     std::unique_ptr<DrivePictures> pictures_;
     bool picturesFailed_ = false;
@@ -126,6 +149,7 @@ private:
     double distance_ = 0;  // metres driven, from the speed of each step
 
     float time_ = 0;
+    CarState state_;  // after the last frame
     unsigned long long steps_ = 0;
     double wallSeconds_ = 0;
     unsigned long long stepNs_ = 0;

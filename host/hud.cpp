@@ -29,7 +29,8 @@ std::string lastState(const std::vector<std::string>& messages, const std::strin
 
 constexpr float kLeft = -0.97f;
 constexpr float kTop = 0.97f;
-constexpr float kLine = 0.09f;  // one line of text at the writer's scale, in -1..1 units
+constexpr float kLine = 0.09f;
+constexpr float kOverlayLeft = -0.6f;  // one line of text at the writer's scale, in -1..1 units
 }  // namespace
 
 Hud::Hud(REngine& engine, const SimHost& host, int height) : engine_(engine), host_(host)
@@ -38,7 +39,7 @@ Hud::Hud(REngine& engine, const SimHost& host, int height) : engine_(engine), ho
     text_.init(&engine, std::max(10, height / 45));
 }
 
-void Hud::draw(ICar& car)
+void Hud::draw(ICar& car, const std::vector<std::string>& overlay)
 {
     engine_.begin2D();
     engine_.setZEnable(false);
@@ -62,6 +63,12 @@ void Hud::draw(ICar& car)
     text_.drawText(kLeft, kTop - 2 * kLine, line);
     car.drawName(&text_);
     car.drawDebugText(&text_);
+    text_.setColour(1.0f, 0.9f, 0.3f);
+    float y = kLine * static_cast<float>(overlay.size()) / 2;
+    for (const std::string& text : overlay) {
+        text_.drawText(kOverlayLeft, y, text.c_str());
+        y -= kLine;
+    }
     engine_.setZEnable(true);
     engine_.setLighting(true);
 }

@@ -4,6 +4,9 @@
 // host's debug flag is set). Written with the engine's text writer.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "graphics/text.h"
 
 class ICar;
@@ -13,7 +16,8 @@ class SimHost;
 class Hud {
 public:
     Hud(REngine& engine, const SimHost& host, int height);
-    void draw(ICar& car);
+    // `overlay`: lines shown in a block in the middle of the picture.
+    void draw(ICar& car, const std::vector<std::string>& overlay = {});
 
 private:
     REngine& engine_;

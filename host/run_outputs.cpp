@@ -36,7 +36,7 @@ int finishRun(DriveSession& session, const RunSummary& summary, const DriveOptio
             status = 1;
         }
     }
-    if (status == 0 && summary.ended != RunEnd::Goal) {
+    if (status == 0 && summary.ended != RunEnd::Goal && summary.ended != RunEnd::Quit) {
         hostPrintf("vqsim: the run ended before its goal: %s\n", runEndName(summary.ended));
         status = kEndedEarlyStatus;
     }

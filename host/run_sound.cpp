@@ -1,6 +1,7 @@
 #include "host/run_sound.h"
 
 #include "car/icar.h"
+#include "host/car_console.h"
 #include "host/file_commit.h"
 #include "sound/sound_buffer.h"
 #include "sound/sound_channel.h"
@@ -12,8 +13,17 @@ constexpr float kListenerAbove = 0.5f;  // m: the driver's ears above the body's
 
 RunSound::~RunSound() { release(); }
 
-bool RunSound::start(ICar& car, const std::string& wavPath, std::string& error)
+bool RunSound::start(ICar& car, const std::string& wavPath, bool live, std::string& error)
 {
+    if (wavPath.empty() && live) {
+        mixer_ = std::make_unique<ROpenALMixer>(ROpenALMixer::Output::Device);
+        if (mixer_->isOpen() && !mixer_->isLoopback()) {
+            attach(car, *mixer_);
+            return true;
+        }
+        mixer_.reset();
+        hostPrintf("vqsim: no sound device opens; the drive goes on without sound\n");
+    }
     if (wavPath.empty()) {
         silent_ = std::make_unique<RSilentMixer>();
         system_ = std::make_unique<RSoundSystem>(silent_.get(), kChannels);
@@ -32,7 +42,13 @@ bool RunSound::start(ICar& car, const std::string& wavPath, std::string& error)
         return false;
     }
     path_ = wavPath;
-    system_ = std::make_unique<RSoundSystem>(mixer_.get(), kChannels);
+    attach(car, *mixer_);
+    return true;
+}
+
+void RunSound::attach(ICar& car, RMixer& mixer)
+{
+    system_ = std::make_unique<RSoundSystem>(&mixer, kChannels);
     car.initSounds(system_.get());
     // The road noise is the host's: attached before the car's first update.
     if (RSoundBuffer* road = system_->createBuffer("sfx/road.wav")) {
@@ -42,7 +58,6 @@ bool RunSound::start(ICar& car, const std::string& wavPath, std::string& error)
             channel->play(-1);
         }
     }
-    return true;
 }
 
 void RunSound::step(ICar& car, double time)
@@ -61,8 +76,9 @@ void RunSound::step(ICar& car, double time)
         const float f[3] = {forward.x, forward.y, forward.z};
         const float u[3] = {up.x, up.y, up.z};
         mixer_->setListener(position, v, f, u);
-        // Whole frames per slice, kept in step with the simulated clock.
         ++updates_;
+        if (!wav_.isOpen()) continue;  // heard live
+        // Whole frames per slice, kept in step with the simulated clock.
         const long target = static_cast<long>(updates_ * kSampleRate / kUpdatesPerSecond);
         const int32_t frames = static_cast<int32_t>(target - framesWritten_);
         mixer_->render(slice_, frames);

@@ -36,6 +36,7 @@ const char* runEndName(RunEnd end)
     case RunEnd::Stuck: return "stuck";
     case RunEnd::OutOfFuel: return "out of fuel";
     case RunEnd::Interrupted: return "interrupted";
+    case RunEnd::Quit: return "quit";
     }
     return "goal";
 }

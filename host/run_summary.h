@@ -8,9 +8,11 @@
 
 // Why a run ended. Every reason but the goal means the run stopped before
 // what it was asked to do.
-enum class RunEnd { Goal, TimeLimit, Stuck, OutOfFuel, Interrupted };
+// Quit: the driver closed the window (Escape) before the goal; the run
+// still counts as a success.
+enum class RunEnd { Goal, TimeLimit, Stuck, OutOfFuel, Interrupted, Quit };
 // The reason as the summary writes it: "goal", "time limit", "stuck",
-// "out of fuel", "interrupted".
+// "out of fuel", "interrupted", "quit".
 const char* runEndName(RunEnd end);
 
 struct RunSummary {

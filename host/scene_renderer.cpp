@@ -25,7 +25,14 @@ SceneRenderer::SceneRenderer(REngine& engine, const Track& track, const SimHost&
     hud_ = std::make_unique<Hud>(engine, host, height);
 }
 
-void SceneRenderer::draw(ICar& car)
+void SceneRenderer::resize(int width, int height)
+{
+    width_ = engine_.width = width;
+    height_ = engine_.height = height;
+    cameras_.setAspect(static_cast<float>(width) / static_cast<float>(height));
+}
+
+void SceneRenderer::draw(ICar& car, const std::vector<std::string>& overlay)
 {
     engine_.beginFrame();
     engine_.setViewport(0, 0, width_, height_);
@@ -38,6 +45,6 @@ void SceneRenderer::draw(ICar& car)
     light_->apply();
     trackFrame_->render(true, -1.0f, 0.0f);
     car.draw(view_ == CameraView::Cockpit ? 1 : 0);
-    hud_->draw(car);
+    hud_->draw(car, overlay);
     engine_.endFrame();
 }

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "host/cameras.h"
 #include "host/hud.h"
@@ -23,7 +25,13 @@ public:
     // the heads-up display reads the laps and messages the host collected.
     SceneRenderer(REngine& engine, const Track& track, const SimHost& host, int width, int height, CameraView view);
 
-    void draw(ICar& car);
+    // `overlay`: lines drawn in the middle of the picture over the rest
+    // (a window's help or pause notice).
+    void draw(ICar& car, const std::vector<std::string>& overlay = {});
+    // The picture has a new size (a window was resized).
+    void resize(int width, int height);
+    void setView(CameraView view) { view_ = view; }
+    CameraView view() const { return view_; }
 
     const HostCameras& cameras() const { return cameras_; }
 

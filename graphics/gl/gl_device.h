@@ -33,6 +33,11 @@ public:
     std::vector<uint8_t> readPixels();
     int width() const { return width_; }
     int height() const { return height_; }
+    // The back buffer has a new size (a window was resized).
+    void resize(int width, int height) {
+        width_ = width;
+        height_ = height;
+    }
 
     void beginScene() override;
     void endScene() override;
