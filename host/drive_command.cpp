@@ -169,7 +169,7 @@ int runDriveCommand(int argc, const char* const* argv)
         window = std::make_unique<SdlWindow>();
         if (!window->open("vqsim: solvi on " + o.session.track, o.session.pictures.width, o.session.pictures.height,
                           error)) {
-            std::fprintf(stderr, "vqsim: %s\n", error.c_str());
+            std::fprintf(stderr, "vqsim: no window: %s\n", error.c_str());
             return 1;
         }
     }
