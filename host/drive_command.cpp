@@ -28,8 +28,9 @@ constexpr float kStuckAfter = 60.0f;
 void printDriveUsage()
 {
     hostPrintf("usage: vqsim drive [OPTIONS]\n\n"
-                "Drives the car headless on the track: laps are printed as they are completed,\n"
-                "a summary at the end. Without --laps or --seconds it drives one lap.\n"
+                "Drives the car on the track, headless (or in a window: --window): laps are\n"
+                "printed as they are completed, a summary at the end. Without --laps or --seconds\n"
+                "it drives one lap.\n"
                 "A drive that ends before its goal (laps not completed in the time allowed, the\n"
                 "autopilot's car stuck for 60 s, out of fuel, interrupted) says why and exits with\n"
                 "code 3. Ctrl-C (or SIGTERM) stops it at the end of the current frame and still\n"
@@ -61,6 +62,21 @@ void printDriveUsage()
 }
 
 namespace fs = std::filesystem;
+
+// With --window: the window, opened before the session (the engine's device
+// lives in its OpenGL context until the session has finished). Null and a
+// message when it cannot be opened; null without --window.
+bool openWindow(const DriveOptions& o, std::unique_ptr<SdlWindow>& window)
+{
+    if (!o.window) return true;
+    window = std::make_unique<SdlWindow>();
+    std::string error;
+    if (window->open("vqsim: solvi on " + o.session.track, o.session.pictures.width, o.session.pictures.height, error))
+        return true;
+    std::fprintf(stderr, "vqsim: no window: %s\n", error.c_str());
+    window.reset();
+    return false;
+}
 
 // True when `file` lies inside the folder `dir` (both absolute, normalised).
 bool liesIn(const fs::path& file, const fs::path& dir)
@@ -104,13 +120,24 @@ int runReplay(DriveOptions& o)
     }
     hostPrintf("vqsim: copied %s to %s/%s\n", source.string().c_str(), paths.runDir.c_str(), copy.c_str());
 
+    std::unique_ptr<SdlWindow> window;
+    if (!openWindow(o, window)) return 1;
     DriveSession session(o.car, paths, o.session);
+    session.setDisplay(window.get());
     if (!session.start()) return 1;
+    std::unique_ptr<WindowLoop> loop;
+    if (window) loop = std::make_unique<WindowLoop>(session, *window, o.session.pictures.view);
     ReplayPlayback playback(*session.car());
     const bool whole = playback.load(copy);
     if (!whole) hostPrintf("vqsim: the car could not read all of %s; playing what it read\n", copy.c_str());
-    playback.play([&](double time) { session.drawPictures(time); });
+    playback.play([&](double time) {
+        if (loop)
+            loop->showReplayFrame(time);
+        else
+            session.drawPictures(time);
+    });
     playback.finish();
+    loop.reset();  // its scene lives in the session's engine
     playback.print(name);
     const bool unloaded = session.finish();
     return unloaded && whole ? 0 : 1;
@@ -162,17 +189,8 @@ int runDriveCommand(int argc, const char* const* argv)
     CarRunPaths paths;
     if (!enterCarRun(o.car, paths)) return 1;
 
-    // The window before the session: the engine's device lives in its
-    // OpenGL context until the session has finished.
     std::unique_ptr<SdlWindow> window;
-    if (o.window) {
-        window = std::make_unique<SdlWindow>();
-        if (!window->open("vqsim: solvi on " + o.session.track, o.session.pictures.width, o.session.pictures.height,
-                          error)) {
-            std::fprintf(stderr, "vqsim: no window: %s\n", error.c_str());
-            return 1;
-        }
-    }
+    if (!openWindow(o, window)) return 1;
     std::unique_ptr<Driver> driver;
     std::string driverName = who == "auto" ? "the autopilot" : who == "keyboard" ? "the keyboard" : o.script;
     ControllerDriver* controller = nullptr;

@@ -65,17 +65,46 @@ void WindowLoop::run(Driver& driver, const std::function<bool(const CarState&)>&
             if (keys_.pushDue(session_.time(), window_.id())) handleEvents();
             session_.stepFrame(driver);
         }
-        ICar& car = *session_.car();
-        renderer_.draw(car, overlay());
-        session_.engine()->present();
-        ++pictures_;
-        if (feedback_) feedback_->feedback(car.getSteeringTorque());
+        drawPicture();
         const double wait = pacer.waitAfterPicture();
         if (wait > 0) std::this_thread::sleep_for(std::chrono::duration<double>(wait));
     }
     const auto wall = std::chrono::steady_clock::now() - wallStart;
     session_.addWallTime(wall);
     wallSeconds_ += std::chrono::duration<double>(wall).count();
+}
+
+void WindowLoop::drawPicture()
+{
+    ICar& car = *session_.car();
+    renderer_.draw(car, overlay());
+    session_.engine()->present();
+    ++pictures_;
+    if (feedback_) feedback_->feedback(car.getSteeringTorque());
+}
+
+void WindowLoop::showReplayFrame(double time)
+{
+    SteadyPacerClock clock;
+    if (!replay_) {
+        replay_ = true;
+        replayStart_ = clock.now() - time;
+    }
+    keys_.pushDue(time, window_.id());
+    handleEvents();
+    // While paused the replay's clock stands still.
+    while (paused_ && !session_.endedEarly()) {
+        const double pausedAt = clock.now();
+        drawPicture();
+        std::this_thread::sleep_for(std::chrono::duration<double>(1.0 / kMostPicturesPerSecond));
+        handleEvents();
+        replayStart_ += clock.now() - pausedAt;
+    }
+    if (session_.endedEarly()) return;
+    drawPicture();
+    const double wait = replayStart_ + time - clock.now();
+    if (wait > 0) std::this_thread::sleep_for(std::chrono::duration<double>(wait));
+    wallSeconds_ = clock.now() - replayStart_;
 }
 
 void WindowLoop::handleEvents()
@@ -97,7 +126,9 @@ void WindowLoop::keyPressed(SDL_Keycode key)
     switch (key) {
     case SDLK_ESCAPE: session_.endRun(RunEnd::Quit); return;
     case SDLK_c: renderer_.setView(nextView(renderer_.view())); break;
-    case SDLK_r: session_.resetOnTrack(); break;
+    case SDLK_r:
+        if (!replay_) session_.resetOnTrack();
+        break;
     case SDLK_p: paused_ = !paused_; break;
     case SDLK_h: help_ = !help_; break;
     default: break;

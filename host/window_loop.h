@@ -40,11 +40,16 @@ public:
     // Drives until `done`, the run's own end, a signal, or the driver quits
     // (Escape, closing the window: the run ends as quit).
     void run(Driver& driver, const std::function<bool(const CarState&)>& done);
+    // A replay's playback in the window: shows the frame the car has just
+    // put up when the wall clock reaches its time (s from the first frame).
+    // Once the driver has quit, frames go by unshown.
+    void showReplayFrame(double time);
     // The pictures shown and the wall time of the drive, on one line.
     void printFigures() const;
 
 private:
     void handleEvents();
+    void drawPicture();
     void keyPressed(SDL_Keycode key);
     std::vector<std::string> overlay() const;
 
@@ -55,6 +60,8 @@ private:
     KeyScript keys_;
     ControllerDriver* feedback_ = nullptr;
     bool paused_ = false;
+    bool replay_ = false;  // showing a replay: no driving keys
+    double replayStart_ = 0;  // wall clock at the replay's time 0, s
     bool help_ = false;
     long pictures_ = 0;
     double wallSeconds_ = 0;
