@@ -12,5 +12,6 @@
 inline constexpr int kEndedEarlyStatus = 3;
 
 // Returns the process exit code: 0, 1 when something failed, or
-// kEndedEarlyStatus when the summary says the run ended before its goal.
+// kEndedEarlyStatus when the summary says the run ended before its goal (a
+// driver who quits a window's drive ends it as wanted: 0).
 int finishRun(DriveSession& session, const RunSummary& summary, const DriveOptions& options);
