@@ -6,10 +6,10 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libode-dev libopenal-dev libfreetype-dev fonts-dejavu-core
-  libsdl2-dev libegl-dev libgl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri
+  libsdl2-dev libegl-dev libgl-dev libopengl-dev libegl-mesa0 libglx-mesa0 libgl1-mesa-dri
   libpng-dev libjpeg-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang gnuplot-nox xvfb binutils imagemagick ffmpeg
+  clang gnuplot-nox xvfb xauth binutils imagemagick ffmpeg
 )
 
 missing=()
