@@ -33,8 +33,9 @@ float steeringValue(const SteeringAxis& a, int raw)
     const double centre = (static_cast<double>(a.left) + a.right) / 2;
     const double half = (static_cast<double>(a.right) - a.left) / 2;
     const float s = std::clamp(static_cast<float>((mirrored(a.invert, raw) - centre) / half), -1.0f, 1.0f);
-    const float v = std::copysign(withoutDeadZone(std::fabs(s), a.deadZone), s);
-    return std::clamp(v * a.scale, -1.0f, 1.0f);
+    const float v = withoutDeadZone(std::fabs(s), a.deadZone) * a.scale;
+    if (v == 0) return 0.0f;  // straight ahead is +0, whichever side the dead zone hid
+    return std::clamp(std::copysign(v, s), -1.0f, 1.0f);
 }
 
 float pedalValue(const PedalAxis& a, int raw)

@@ -4,6 +4,8 @@
 
 #include <SDL2/SDL.h>
 
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 #include "host/window/controller_driver.h"
@@ -11,74 +13,64 @@
 
 namespace {
 
-DriverInputs read(const ControllerMap& m, std::vector<int16_t> axes, std::vector<uint8_t> buttons = {})
+// The five controls in one line: steering, throttle, brake, shift up, shift down.
+std::string shown(const DriverInputs& in)
 {
-    return mapControls(m, axes, buttons);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.4f %.4f %.4f %d%d", in.steering, in.throttle, in.brake, in.shiftUp, in.shiftDown);
+    return text;
 }
 
-// Steering over -1000..1000 with a 10 % dead zone: 550 is 0.55 of the
-// half travel, (0.55 - 0.1) / 0.9 = 0.5. Pedal 1000 released, -1000 pressed,
-// 20 % dead zone: 200 is 0.4 of the travel, (0.4 - 0.2) / 0.8 = 0.25.
+std::string read(const ControllerMap& m, std::vector<int16_t> axes, std::vector<uint8_t> buttons = {})
+{
+    return shown(mapControls(m, axes, buttons));
+}
+
+// Steering over -1000..1000 with a 10 % dead zone: 550 is 0.55 of the half
+// travel, (0.55 - 0.1) / 0.9 = 0.5. Throttle 1000 released, -1000 pressed,
+// 20 % dead zone: 200 is 0.4 of the travel, (0.4 - 0.2) / 0.8 = 0.25. The
+// brake reads the same axis mirrored (-1 - raw): 600 -> -601, 0.8005 of the
+// travel, (0.8005 - 0.2) / 0.8 = 0.750625.
 TEST(ControllerMap, RangesDeadZonesInversionAndScale)
 {
     ControllerMap m;
     m.steering = {0, false, -1000, 1000, 0.1f, 1.0f};
     m.throttle = {1, false, 1000, -1000, 0.2f};
-    m.brake = {1, true, 1000, -1000, 0.2f};  // the same axis mirrored: -1 - (-201) = 200
-    const struct {
-        int16_t steer, pedal;
-        float steering, throttle, brake;
-    } rows[] = {
-        {0, 1000, 0, 0, 1},
-        {-100, 600, 0, 0, 0.750625f},  // brake: -1 - 600 = -601 is 0.8005 of the travel
-        {550, 200, 0.5f, 0.25f, 0.500625f},
-        {-550, -201, -0.5f, 0.500625f, 0.25f},
-        {1000, -1000, 1, 1, 0},
-        {-32768, 32767, -1, 0, 1},
-    };
-    for (const auto& r : rows) {
-        const DriverInputs in = read(m, {r.steer, r.pedal});
-        EXPECT_NEAR(in.steering, r.steering, 1e-5f) << r.steer;
-        EXPECT_NEAR(in.throttle, r.throttle, 1e-5f) << r.pedal;
-        EXPECT_NEAR(in.brake, r.brake, 1e-5f) << r.pedal;
-    }
-    m.steering.scale = 2;  // 325: 0.325 of the travel, (0.325 - 0.1) / 0.9 * 2 = 0.5
-    EXPECT_NEAR(read(m, {325, 1000}).steering, 0.5f, 1e-5f);
-    EXPECT_EQ(read(m, {-600, 1000}).steering, -1.0f);
+    m.brake = {1, true, 1000, -1000, 0.2f};
+    EXPECT_EQ(read(m, {0, 1000}), "0.0000 0.0000 1.0000 00");
+    EXPECT_EQ(read(m, {-100, 600}), "0.0000 0.0000 0.7506 00");
+    EXPECT_EQ(read(m, {550, 200}), "0.5000 0.2500 0.5006 00");
+    EXPECT_EQ(read(m, {-550, -201}), "-0.5000 0.5006 0.2500 00");
+    EXPECT_EQ(read(m, {1000, -1000}), "1.0000 1.0000 0.0000 00");
+    EXPECT_EQ(read(m, {-32768, 32767}), "-1.0000 0.0000 1.0000 00");
+    m.steering.scale = 2;  // 325: (0.325 - 0.1) / 0.9 * 2 = 0.5
+    EXPECT_EQ(read(m, {325, 1000}), "0.5000 0.0000 1.0000 00");
+    EXPECT_EQ(read(m, {-600, 1000}), "-1.0000 0.0000 1.0000 00");
+    m.steering.scale = 0.5f;  // beyond the range is full lock, then halved
+    EXPECT_EQ(read(m, {5000, 1000}), "0.5000 0.0000 1.0000 00");
     // Throttle and brake sharing one axis that rests at its centre.
     m.throttle = {1, false, 0, -32768, 0};
     m.brake = {1, false, 0, 32767, 0};
-    EXPECT_EQ(read(m, {0, -16384}).throttle, 0.5f);
-    EXPECT_EQ(read(m, {0, -16384}).brake, 0.0f);
-    EXPECT_EQ(read(m, {0, 32767}).brake, 1.0f);
+    EXPECT_EQ(read(m, {0, -16384}), "0.0000 0.5000 0.0000 00");
+    EXPECT_EQ(read(m, {0, 32767}), "0.0000 0.0000 1.0000 00");
     // Buttons by number; what the device lacks reads as released or centred.
-    const DriverInputs held = read(kWheelDefaults, {}, {0, 0, 0, 0, 1});
-    EXPECT_TRUE(held.shiftUp);
-    EXPECT_FALSE(held.shiftDown);
-    EXPECT_EQ(held.steering, 0.0f);
-    EXPECT_EQ(held.throttle, 0.0f);
+    EXPECT_EQ(read(kWheelDefaults, {}, {0, 0, 0, 0, 1}), "0.0000 0.0000 0.0000 10");
 }
 
 // Left stick X over -32768..32767 with a 15 % dead zone: 18841 is
 // 18841.5 / 32767.5 = 0.575 of the half travel, (0.575 - 0.15) / 0.85 = 0.5.
-// Left trigger 16384 of 32767 with 5 %: (0.500015 - 0.05) / 0.95 = 0.473700.
+// A trigger at 16384 of 32767 with 5 %: (0.500015 - 0.05) / 0.95 = 0.473700.
 TEST(ControllerMap, GamepadLayout)
 {
     const ControllerMap pad = gamepadMap();
     auto axes = [](int16_t x, int16_t left, int16_t right) { return std::vector<int16_t>{x, 0, 0, 0, left, right}; };
     std::vector<uint8_t> buttons(SDL_CONTROLLER_BUTTON_MAX);
     buttons[SDL_CONTROLLER_BUTTON_LEFTSHOULDER] = 1;
-    const DriverInputs a = read(pad, axes(18841, 16384, 32767), buttons);
-    EXPECT_NEAR(a.steering, 0.5f, 1e-5f);
-    EXPECT_NEAR(a.brake, 0.473700f, 1e-5f);
-    EXPECT_EQ(a.throttle, 1.0f);
-    EXPECT_TRUE(a.shiftDown);
-    EXPECT_FALSE(a.shiftUp);
-    const DriverInputs b = read(pad, axes(-32768, 1600, 0));
-    EXPECT_EQ(b.steering, -1.0f);
-    EXPECT_EQ(b.brake, 0.0f);
-    EXPECT_EQ(read(pad, axes(4000, 0, 0)).steering, 0.0f);
-    EXPECT_EQ(read(pad, axes(32767, 0, 0)).steering, 1.0f);
+    EXPECT_EQ(read(pad, axes(18841, 16384, 16384), buttons), "0.5000 0.4737 0.4737 01");
+    buttons[SDL_CONTROLLER_BUTTON_RIGHTSHOULDER] = 1;
+    EXPECT_EQ(read(pad, axes(-32768, 1600, 32767), buttons), "-1.0000 1.0000 0.0000 11");
+    EXPECT_EQ(read(pad, axes(4000, 0, 0)), "0.0000 0.0000 0.0000 00");
+    EXPECT_EQ(read(pad, axes(32767, 0, 0)), "1.0000 0.0000 0.0000 00");
 }
 
 TEST(ControllerMapFile, SampleIsTheDefaultAndLayoutsParse)
@@ -110,7 +102,7 @@ TEST(ControllerMapFile, BadFilesAreRefusedWithLineAndReason)
         {"[steering]\naxis = x\n", "m.ini:2: axis: 'x' is not a whole number from 0 to 255"},
         {"[brake]\n\nreleased = 40000\n", "m.ini:3: released: '40000' is not a whole number from -32768 to 32767"},
         {"[steering]\ndead_zone = 0.7\n", "m.ini:2: dead_zone: '0.7' is not a number from 0 to 0.5"},
-        {"[steering]\nscale = 0\n", "m.ini:2: scale: '0' is not a number from 0.1 to 10"},
+        {"[steering]\nscale = 2x\n", "m.ini:2: scale: '2x' is not a number from 0.1 to 10"},
         {"[force_feedback]\ninvert = maybe\n", "m.ini:2: invert: 'maybe' is neither yes nor no"},
         {"[pedals]\n", "m.ini:1: unknown section [pedals] (steering, throttle, brake, clutch, buttons, force_feedback)"},
         {"[steering\n", "m.ini:1: a section name ends with ']'"},
@@ -164,14 +156,14 @@ TEST(ControllerDriver, OpensAndReadsAVirtualWheel)
     SDL_JoystickSetVirtualButton(device, 5, 1);
     SDL_JoystickUpdate();
     DriverInputs in;
-    driver->drive({}, 0.003f, in);
-    EXPECT_NEAR(in.steering, 16384.5f / 32767.5f, 1e-6f);
-    EXPECT_EQ(in.throttle, 0.0f);
-    EXPECT_EQ(in.brake, 1.0f);
-    EXPECT_TRUE(in.shiftDown);
-    EXPECT_FALSE(in.shiftUp);
-    SDL_JoystickClose(device);
+    driver->drive({}, 0.003f, in);  // steering 16384.5 / 32767.5
+    EXPECT_EQ(shown(in), "0.5000 0.0000 1.0000 01");
+    // Pulled out: its axes fall back to 0, which would be half throttle here.
     SDL_JoystickDetachVirtual(index);
+    SDL_JoystickUpdate();
+    driver->drive({}, 0.003f, in);
+    EXPECT_EQ(shown(in), "0.0000 0.0000 0.0000 00");
+    SDL_JoystickClose(device);
     SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
 }
 
