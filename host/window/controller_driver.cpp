@@ -2,6 +2,7 @@
 
 #include <SDL2/SDL.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "host/window/controller_map_file.h"
