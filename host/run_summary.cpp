@@ -88,7 +88,10 @@ void RunSummary::print() const
     if (brake100To0M) hostPrintf("  100-0 km/h       %.1f m\n", *brake100To0M);
     if (skidpadG) hostPrintf("  skidpad          %.2f g\n", *skidpadG);
     hostPrintf("  simulated        %.1f s\n", simSeconds);
-    hostPrintf("  wall time        %.2f s (%.0fx real time)\n", wallSeconds, realTimeFactor);
+    // A window run goes at about real time, a loaded machine slower: one
+    // decimal there, where "0x" or "1x" would say nothing.
+    hostPrintf("  wall time        %.2f s (%.*fx real time)\n", wallSeconds, realTimeFactor < 10 ? 1 : 0,
+               realTimeFactor);
     hostPrintf("  longest off-road %.2f s\n", maxOffroadSeconds);
     if (nanSeen) hostPrintf("  NaN seen in the car's state\n");
     hostPrintf("  ended            %s\n", runEndName(ended));
