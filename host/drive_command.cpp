@@ -54,7 +54,8 @@ void printDriveUsage()
                 "  --driver WHO     auto (the autopilot), keyboard (the default with --window),\n"
                 "                   gamepad or wheel (the first game controller or wheel, with force\n"
                 "                   feedback); all but auto need --window\n"
-                "  --controls FILE  the wheel's axis map\n"
+                "  --controls FILE  the wheel's axis map (default: the built-in one, the same as\n"
+                "                   data/controls/wheel.ini)\n"
                 "  --ffb-gain G     force feedback strength (default 1, 0 = off)\n"
                 "  --keys FILE      timed key presses for --window, one 'TIME KEY down|up' a line\n"
                 "                   (simulated seconds, SDL key names such as Up, Left, E, A)\n");
