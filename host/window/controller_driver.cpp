@@ -34,8 +34,9 @@ public:
         SDL_QuitSubSystem(kSubsystems);
     }
 
-    void drive(const CarState&, float, DriverInputs& inputs) override
+    void drive(const CarState& car, float, DriverInputs& inputs) override
     {
+        speed_ = car.speed;
         // A device pulled out reads as all controls released, not as
         // whatever its axes' zero means on this map.
         if (!SDL_JoystickGetAttached(joystick_)) {
@@ -53,7 +54,7 @@ public:
 
     void feedback(float steeringTorque) override
     {
-        if (feedback_) feedback_->play(forceFeedbackLevel(steeringTorque, gain_, map_.invertForceFeedback));
+        if (feedback_) feedback_->play(forceFeedbackLevel(steeringTorque, gain_, map_.invertForceFeedback, speed_));
     }
 
     std::string description() const override
@@ -72,6 +73,7 @@ private:
     float gain_;
     bool haptics_;  // SDL's haptic subsystem started
     std::unique_ptr<ForceFeedback> feedback_;
+    float speed_ = 0;  // m/s, the car's at the last physics frame
     std::vector<int16_t> axes_;
     std::vector<uint8_t> buttons_;
 };

@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-int16_t forceFeedbackLevel(float steeringTorque, float gain, bool invert)
+int16_t forceFeedbackLevel(float steeringTorque, float gain, bool invert, float speed)
 {
     if (!std::isfinite(steeringTorque)) return 0;
-    const float f = std::clamp(steeringTorque * gain / kFullForceTorque, -1.0f, 1.0f);
+    const float fade = std::clamp(std::fabs(speed) / kFullForceSpeed, 0.0f, 1.0f);
+    const float f = std::clamp(steeringTorque * gain / kFullForceTorque, -1.0f, 1.0f) * fade;
     const long level = std::lround(f * kMaxForceLevel);
     return static_cast<int16_t>(invert ? level : -level);
 }

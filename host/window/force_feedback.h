@@ -27,9 +27,16 @@ inline constexpr float kFullForceTorque = 1.5f;
 // crashes make spikes that should not wrench the wheel out of the hands.
 inline constexpr int kMaxForceLevel = 24575;
 
+// Below this road speed (m/s) the force fades out in proportion. A car at
+// rest or creeping has tyre slip angles made of nothing but contact creep,
+// and its aligning torque then pulls the rim to one side (about 0.6, 40 %
+// of full force, on a parked car) where a driver expects a still wheel.
+inline constexpr float kFullForceSpeed = 5.0f;
+
 // The constant-force level (-32767..32767, positive pushes left) for the
-// car's steering torque scaled by gain; 0 for a torque that is not a number.
-int16_t forceFeedbackLevel(float steeringTorque, float gain, bool invert);
+// car's steering torque scaled by gain at a road speed (m/s); 0 for a torque
+// that is not a number.
+int16_t forceFeedbackLevel(float steeringTorque, float gain, bool invert, float speed);
 
 class ForceFeedback {
 public:

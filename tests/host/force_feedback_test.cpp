@@ -21,5 +21,11 @@ TEST(ForceFeedback, LevelFollowsTheTorqueWithGainSignAndClamp)
         {NAN, 1, false, 0},       {INFINITY, 1, false, 0},
     };
     for (const auto& r : rows)
-        EXPECT_EQ(forceFeedbackLevel(r.torque, r.gain, r.invert), r.level) << r.torque << " x " << r.gain;
+        EXPECT_EQ(forceFeedbackLevel(r.torque, r.gain, r.invert, 30.0f), r.level) << r.torque << " x " << r.gain;
+    // Below 5 m/s the force fades in proportion to the speed, forwards or
+    // backwards: a parked car leaves the wheel still.
+    EXPECT_EQ(forceFeedbackLevel(0.6f, 1, false, 0.0f), 0);
+    EXPECT_EQ(forceFeedbackLevel(0.6f, 1, false, 2.5f), -4915);   // 0.4 * 0.5 * 24575 = 4915
+    EXPECT_EQ(forceFeedbackLevel(0.6f, 1, false, -2.5f), -4915);
+    EXPECT_EQ(forceFeedbackLevel(0.6f, 1, false, 5.0f), -9830);
 }
