@@ -45,6 +45,8 @@ void SceneRenderer::draw(ICar& car, const std::vector<std::string>& overlay)
     light_->apply();
     trackFrame_->render(true, -1.0f, 0.0f);
     car.draw(view_ == CameraView::Cockpit ? 1 : 0);
+    if (suspension_) car.drawSuspension();
+    if (brakeGlow_) car.drawExtra(1.0f);
     hud_->draw(car, overlay);
     engine_.endFrame();
 }

@@ -31,6 +31,12 @@ public:
     // The picture has a new size (a window was resized).
     void resize(int width, int height);
     void setView(CameraView view) { view_ = view; }
+    // The car's own views of its workings, drawn over its body: the
+    // suspension's arms and springs, and the brake discs glowing with heat.
+    void showSuspension(bool on) { suspension_ = on; }
+    bool suspensionShown() const { return suspension_; }
+    void showBrakeGlow(bool on) { brakeGlow_ = on; }
+    bool brakeGlowShown() const { return brakeGlow_; }
     CameraView view() const { return view_; }
 
     const HostCameras& cameras() const { return cameras_; }
@@ -43,4 +49,6 @@ private:
     std::unique_ptr<Hud> hud_;  // made once the engine knows the picture's size
     CameraView view_;
     int width_, height_;
+    bool suspension_ = false;
+    bool brakeGlow_ = false;
 };

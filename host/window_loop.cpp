@@ -131,6 +131,8 @@ void WindowLoop::keyPressed(SDL_Keycode key)
         break;
     case SDLK_p: paused_ = !paused_; break;
     case SDLK_h: help_ = !help_; break;
+    case SDLK_F2: renderer_.showSuspension(!renderer_.suspensionShown()); break;
+    case SDLK_F3: renderer_.showBrakeGlow(!renderer_.brakeGlowShown()); break;
     default: break;
     }
     // The car has keys of its own; it is asked with lower-case characters.
@@ -147,6 +149,7 @@ std::vector<std::string> WindowLoop::overlay() const
                                  "E shift up   Q shift down",
                                  "C camera   R back on the track   P pause",
                                  "A ABS   T traction control   B view point",
+                                 "F2 suspension   F3 brake glow",
                                  "H this help   Escape quit"})
             lines.push_back(line);
     }

@@ -5,6 +5,7 @@
 // batch, presented in the window. Between frames the window's events are
 // handled: keys for the driver, the car's own keys, and the window's:
 //   C camera   R back on the track   P pause   H help   Escape quit
+//   F2 the suspension's arms and springs   F3 the brake discs' glow
 // Every printable key pressed also goes to the car as its lower-case
 // character ('a' ABS, 't' traction control, 'b' view point, ...).
 
