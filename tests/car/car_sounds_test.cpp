@@ -1,7 +1,6 @@
 // The car's sounds as the mixer hears them: the impact when the car runs into
 // a wall, the scrape when it bottoms, and the engine note it updates.
 
-#include <cmath>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -57,6 +56,38 @@ TEST_F(CarSounds, RunningIntoTheWallPlaysTheImpactAtTheContact)
     const RRecordingMixer::Call* volume = mixer.lastOf(RRecordingMixer::Op::SetVolume, 4);
     ASSERT_NE(volume, nullptr);
     EXPECT_GT(volume->ints.back(), 0);
+}
+
+// Hosts hand the sound system over before init or after it: either way the
+// car keeps it, so its engine note follows the engine and a bottomed corner
+// scrapes (4000 rpm: 4000 * 22050 / 8000 Hz).
+TEST_F(CarSounds, SoundSystemHandedOverBeforeOrAfterInitIsKept)
+{
+    for (const bool beforeInit : {true, false}) {
+        SCOPED_TRACE(beforeInit ? "before init" : "after init");
+        testing::internal::CaptureStdout();
+        {
+            CSolvi other;
+            if (beforeInit) other.initSounds(sound.get());
+            other.init(&engine, &world, &track, &host);
+            if (!beforeInit) other.initSounds(sound.get());
+            other.reset(track.centreAt(80.0f), track.tangentAt(80.0f));
+            mixer.clear();
+            other.carEngine.rpm = 4000;
+            other.updateEngineSound(0, 1);
+            const RRecordingMixer::Call* pitch = mixer.lastOf(RRecordingMixer::Op::SetFrequency, 1);
+            EXPECT_TRUE(pitch && pitch->ints[2] == 11025);
+            other.suspension[2]->contactPoint = other.getPosition() + other.matrix.yAxis() * 0.05f;
+            other.speed = 6.0f;
+            other.checkBottoming(1.0f);
+            other.checkBottoming(1.0f);  // the shared scrape clock has run out by now
+            int scrapes = 0;
+            for (const auto& call : mixer.callsOf(RRecordingMixer::Op::PlayEx, 4))
+                scrapes += call.ints[2] == static_cast<int64_t>(other.sounds.scrapeSound->wave);
+            EXPECT_EQ(scrapes, 1);
+        }
+        testing::internal::GetCapturedStdout();
+    }
 }
 
 // The scrape plays when a corner bottoms above 5 m/s, at most once per 0.5 s.

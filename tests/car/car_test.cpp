@@ -3,6 +3,7 @@
 // names through the text slots.
 
 #include <fstream>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -16,16 +17,28 @@ namespace {
 class FlatTrack : public ITrack {
 public:
     void unusedSlot0() override {}
-    const TrackSurface* queryGround(const Vector3&, Vector3&, Vector3&, const TrackSurface*, const SurfaceInfo**,
-                                    GroundQueryCache*, int) override
+    // Every ground query is kept; the ground is flat at 2 m.
+    const TrackSurface* queryGround(const Vector3& from, Vector3& hit, Vector3&, const TrackSurface* previous,
+                                    const SurfaceInfo**, GroundQueryCache* cache, int) override
     {
-        return nullptr;
+        queries.push_back({from, previous, cache});
+        hit = {from.x, 2.0f, from.z};
+        return ground;
     }
     const WallRecord* queryWall(ICar*) override { return nullptr; }
     float trackValue() override { return 42.5f; }
     void unusedSlot4() override {}
     bool isFinishLine(const TrackSurface*) override { return false; }
     bool isIntermediateLine(const TrackSurface*) override { return false; }
+
+    struct Query {
+        Vector3 from;
+        const TrackSurface* previous;
+        GroundQueryCache* cache;
+    };
+    std::vector<Query> queries;
+    // Any address will do: the car only compares surfaces and hands them back.
+    const TrackSurface* ground = reinterpret_cast<const TrackSurface*>(&queries);
 };
 
 class CarTest : public ::testing::Test {
@@ -47,6 +60,22 @@ TEST_F(CarTest, InitKeepsTheHostsSecondBaseAndTheTrackValue)
     EXPECT_EQ(car.shiftListener, static_cast<IShiftListener*>(&host));
     EXPECT_EQ(car.track, &track);
     EXPECT_FLOAT_EQ(car.trackValue, 42.5f);
+}
+
+// Reset places the car with a ground query from 1000 m up, handing the track
+// the car's own query cache and the surface that the query before found.
+TEST_F(CarTest, ResetHandsTheTrackItsQueryCacheAndThePreviousSurface)
+{
+    iface.init(nullptr, nullptr, &track, &host);
+    iface.reset({3, 0, 4}, {0, 0, 1});
+    iface.reset({5, 0, 6}, {1, 0, 0});
+    ASSERT_EQ(track.queries.size(), 2u);
+    const FlatTrack::Query &first = track.queries[0], &second = track.queries[1];
+    EXPECT_EQ(std::vector<float>({first.from.x, first.from.y, first.from.z}), std::vector<float>({3, 1000, 4}));
+    EXPECT_EQ(first.previous, nullptr);
+    EXPECT_NE(first.cache, nullptr);
+    EXPECT_EQ(second.previous, track.ground);
+    EXPECT_EQ(second.cache, first.cache);
 }
 
 TEST_F(CarTest, SetupNamedBeforeInitIsLoadedByInit)

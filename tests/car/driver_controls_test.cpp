@@ -2,7 +2,6 @@
 // automatic clutch, the assisted shift and the steering wheel's force
 // feedback.
 
-#include <cmath>
 #include <limits>
 
 #include <gtest/gtest.h>

@@ -79,11 +79,15 @@ TEST_F(SolviModel, WheelAndCockpitFramesComeFromTheModels)
         EXPECT_EQ(car->bodyModel->findFrame(names[i]), nullptr);  // out of the body tree
     }
     // Front wheels ahead of the body origin by the front axle distance, rear
-    // ones behind it by the rear one.
+    // ones behind it by the rear one, left ones 0.8 m to the left (+x).
     const Matrix4 pose = car->matrix;
-    auto along = [&](int i) { return dot(car->wheelFrames[i]->getWorldPosition() - pose.getPosition(), pose.zAxis()); };
-    EXPECT_NEAR(along(0), CSolvi::kFrontAxle, 0.05f);
-    EXPECT_NEAR(along(3), -CSolvi::kRearAxle, 0.05f);
+    auto at = [&](int i, const Vector3& axis) {
+        return dot(car->wheelFrames[i]->getWorldPosition() - pose.getPosition(), axis);
+    };
+    EXPECT_NEAR(at(0, pose.zAxis()), CSolvi::kFrontAxle, 0.05f);
+    EXPECT_NEAR(at(3, pose.zAxis()), -CSolvi::kRearAxle, 0.05f);
+    EXPECT_NEAR(at(0, pose.xAxis()), 0.8f, 0.05f);
+    EXPECT_NEAR(at(3, pose.xAxis()), -0.8f, 0.05f);
 
     ASSERT_NE(car->cockpitSteeringWheel, nullptr);
     EXPECT_TRUE(hasTexture("cars/solvi/texture/shadow.tga"));

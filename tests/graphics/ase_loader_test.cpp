@@ -272,6 +272,38 @@ TEST(AseLoader, NormalsFromFacesJoinAcrossGentleFoldsAndCornersSnap) {
     }
 }
 
+// A parent is the first mesh object of its name read so far: one named only
+// later, never, or the node itself leaves the node at the top, with a word.
+TEST(AseLoader, ParentIsTheFirstMeshObjectOfItsNameReadSoFar) {
+    auto object = [](const std::string& name, const std::string& parent) {
+        return "*GEOMOBJECT {\n*NODE_NAME \"" + name + "\"\n" +
+               (parent.empty() ? "" : "*NODE_PARENT \"" + parent + "\"\n") + "}\n";
+    };
+    AseRig rig;
+    ASSERT_TRUE(rig.read(object("a", "") + object("b", "a") + object("a", "") + object("c", "a") + object("d", "e") +
+                         object("e", "") + object("f", "ghost") + object("g", "g")));
+    std::vector<std::string> top;
+    for (const CSceneFrame* f : rig.loader.frames) top.push_back(f->name);
+    EXPECT_EQ(top, (std::vector<std::string>{"a", "a", "d", "e", "f", "g"}));
+    ASSERT_EQ(rig.loader.frames[0]->children.size(), 2u);
+    EXPECT_EQ(rig.loader.frames[0]->children[1]->name, "c");
+    EXPECT_TRUE(rig.loader.frames[1]->children.empty());
+    EXPECT_EQ(rig.loader.problemCount, 3) << rig.problems();
+    for (const char* said : {"parent \"e\" of \"d\" is not a mesh object read so far",
+                             "parent \"ghost\" of \"f\"", "parent \"g\" of \"g\""})
+        EXPECT_NE(rig.problems().find(said), std::string::npos) << said << "\n" << rig.problems();
+
+    // Corners snap corner by corner in order: the last corner, within a
+    // millimetre of both the first (0.9 mm) and the third (0.7 mm), takes the
+    // first's place, not the nearer one's.
+    AseRig snap;
+    ASSERT_TRUE(snap.read(meshObject({{0, 0, 0}, {0, 1, 0}, {0.0016f, 0, 0}, {0.0009f, 0, 0}, {1, 1, 0}},
+                                     {"0 1 2", "3 4 1"})));
+    const RGeometry* g = snap.loader.geometries[0];
+    EXPECT_EQ(g->positions[3].x, g->positions[0].x);
+    EXPECT_EQ(g->positions[2].x, 0.0016f);
+}
+
 TEST(AseLoader, DamagedFilesLoadWhatTheyCanAndSayWhatTheySkipped) {
     const std::string quad = meshObject({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}}, {"0 1 2", "2 1 3"});
     std::string chain;  // each object the child of the one before

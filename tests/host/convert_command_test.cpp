@@ -2,13 +2,10 @@
 // exporter's ASE file with its textures beside it, its JSON report, the
 // model file made from it, and the refusals.
 
-#include <array>
-#include <cstdio>
 #include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "../graphics/ase_samples.h"
 #include "support/run_vqsim.h"

@@ -1,18 +1,13 @@
 // vqsim drive --replay and vqsim inspect for replays and setups, as a user
 // runs them: a recorded drive played back from a copy, the source untouched.
 
-#include <array>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <fstream>
-#include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "support/run_vqsim.h"
 #include "support/temp_dir.h"

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <cstring>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 #include <vector>

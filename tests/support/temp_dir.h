@@ -1,6 +1,7 @@
 #pragma once
 // A private temporary folder for one test, removed afterwards, a guard that
-// works inside a folder and returns to the previous one, and a file's bytes.
+// works inside a folder and returns to the previous one, and a file's bytes
+// read and written.
 
 #include <cstdint>
 #include <filesystem>
@@ -61,4 +62,12 @@ inline std::vector<uint8_t> fileBytes(const std::filesystem::path& path)
 {
     const std::string text = fileText(path);
     return std::vector<uint8_t>(text.begin(), text.end());
+}
+inline void writeFile(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+inline void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
+{
+    writeFile(path, std::string(bytes.begin(), bytes.end()));
 }
