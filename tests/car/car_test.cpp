@@ -56,8 +56,10 @@ protected:
 TEST_F(CarTest, InitKeepsTheHostsSecondBaseAndTheTrackValue)
 {
     iface.init(nullptr, nullptr, &track, &host);
-    EXPECT_EQ(car.simHost, static_cast<ISimHost*>(&host));
-    EXPECT_EQ(car.shiftListener, static_cast<IShiftListener*>(&host));
+    EXPECT_EQ(car.simHost, static_cast<ISimHost*>(&host));  // one pointer past the object
+    EXPECT_EQ(static_cast<void*>(car.shiftListener), static_cast<void*>(&host));
+    host.debug = true;
+    EXPECT_TRUE(car.simHost->debugFlag());
     EXPECT_EQ(car.track, &track);
     EXPECT_FLOAT_EQ(car.trackValue, 42.5f);
 }

@@ -117,7 +117,9 @@ TEST(Tyre, ForcesAtWorkedPoints)
     for (const auto& c : cases) {
         const std::vector<float> got = outputs(run(c.in)), want{c.fx, c.fy, c.mz};
         for (int i = 0; i < 3; ++i)
-            if (!std::isnan(want[i])) EXPECT_NEAR(got[i], want[i], want[i] == 0 ? 0 : 0.05f) << i << describe(c.in);
+            if (!std::isnan(want[i])) {
+                EXPECT_NEAR(got[i], want[i], want[i] == 0 ? 0 : 0.05f) << i << describe(c.in);
+            }
     }
     // Longitudinal force scales with XPEAK / RD, the lateral does not.
     CTyre grippy;

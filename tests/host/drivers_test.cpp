@@ -42,16 +42,6 @@ protected:
 
 }  // namespace
 
-TEST_F(AutopilotTest, WaitsForTheCarToAcceptInputs)
-{
-    Autopilot pilot(track);
-    DriverInputs in;
-    in.throttle = 1;
-    pilot.drive(carAt(100, 0, 0, "N", 800, 1.0f), 0.003f, in);
-    EXPECT_EQ(in.throttle, 0);
-    EXPECT_FALSE(in.shiftUp);
-}
-
 TEST_F(AutopilotTest, SteersBackTowardsTheLine)
 {
     Autopilot pilot(track);
@@ -81,10 +71,14 @@ TEST_F(AutopilotTest, SpeedProfileSlowsForCornersWithinTheBrakingEnvelope)
     EXPECT_GT(fastest, 60.0f);
 }
 
-TEST_F(AutopilotTest, ShiftsWithSinglePressesAndRespectsTheRevs)
+TEST_F(AutopilotTest, WaitsForTheCarThenShiftsWithSinglePressesAndRespectsTheRevs)
 {
     Autopilot pilot(track);
     DriverInputs in;
+    in.throttle = 1;
+    pilot.drive(carAt(100, 0, 0, "N", 800, 1.0f), 0.003f, in);
+    EXPECT_EQ(in.throttle, 0);  // the car takes no inputs in its first 3 s
+    EXPECT_FALSE(in.shiftUp);
     pilot.drive(carAt(100, 0, 0, "N", 900, 5.0f), 0.003f, in);
     EXPECT_TRUE(in.shiftUp);  // neutral into first
     pilot.drive(carAt(100, 0, 0, "N", 900, 5.1f), 0.003f, in);
