@@ -18,24 +18,21 @@ constexpr int kW = 320, kH = 240;
 
 class CarPicture : public CarOnStripFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         CarOnStripFixture::SetUp();
         engine.deviceFactory = &gl;
         if (!engine.init(nullptr, nullptr)) GTEST_SKIP() << "no OpenGL context: " << gl.error();
         rebuildCarOnDevice();
         for (int i = 0; i < 100; ++i) step();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         CarOnStripFixture::TearDown();
         engine.setDevice(nullptr);
     }
     HeadlessGl gl{kW, kH};
 };
 
-TEST_F(CarPicture, TheShadowDarkensTheGroundUnderTheCar)
-{
+TEST_F(CarPicture, TheShadowDarkensTheGroundUnderTheCar) {
     // A plain grey ground where the car stands; the car itself out of the
     // way, so the ground under it can be seen from straight above, in the
     // middle of the picture.

@@ -16,14 +16,12 @@ namespace {
 
 class CarSounds : public CarOnStripFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         CarOnStripFixture::SetUp();
         sound = std::make_unique<RSoundSystem>(&mixer, 8);
         car->initSounds(sound.get());
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         CarOnStripFixture::TearDown();  // the car first: it holds the sound system's buffers
         sound.reset();
     }
@@ -34,8 +32,7 @@ protected:
 
 }  // namespace
 
-TEST_F(CarSounds, RunningIntoTheWallPlaysTheImpactAtTheContact)
-{
+TEST_F(CarSounds, RunningIntoTheWallPlaysTheImpactAtTheContact) {
     drive(3.1f);
     DriverInputs in;
     in.shiftUp = true;
@@ -61,8 +58,7 @@ TEST_F(CarSounds, RunningIntoTheWallPlaysTheImpactAtTheContact)
 // Hosts hand the sound system over before init or after it: either way the
 // car keeps it, so its engine note follows the engine and a bottomed corner
 // scrapes (4000 rpm: 4000 * 22050 / 8000 Hz).
-TEST_F(CarSounds, SoundSystemHandedOverBeforeOrAfterInitIsKept)
-{
+TEST_F(CarSounds, SoundSystemHandedOverBeforeOrAfterInitIsKept) {
     for (const bool beforeInit : {true, false}) {
         SCOPED_TRACE(beforeInit ? "before init" : "after init");
         testing::internal::CaptureStdout();
@@ -91,8 +87,7 @@ TEST_F(CarSounds, SoundSystemHandedOverBeforeOrAfterInitIsKept)
 }
 
 // The scrape plays when a corner bottoms above 5 m/s, at most once per 0.5 s.
-TEST_F(CarSounds, BottomingScrapesAtSpeedAtMostTwiceASecond)
-{
+TEST_F(CarSounds, BottomingScrapesAtSpeedAtMostTwiceASecond) {
     drive(0.5f);
     car->suspension[2]->contactPoint = car->getPosition() + car->matrix.yAxis() * 0.05f;
     auto scrapes = [&] {
@@ -115,8 +110,7 @@ TEST_F(CarSounds, BottomingScrapesAtSpeedAtMostTwiceASecond)
 // Level (throttle demand 2.5 + rpm 0.0002) / 3 + 0.2, the note's volume 1.5
 // times that: 1000 rpm, no throttle: 0.266667 -> 0.4 of full (32760).
 // Pitch rpm * 22050 / 8000.
-TEST_F(CarSounds, EngineNoteFollowsTheEngineAndAnAssistedShiftCutsThePower)
-{
+TEST_F(CarSounds, EngineNoteFollowsTheEngineAndAnAssistedShiftCutsThePower) {
     auto volume = [&] { return mixer.lastOf(RRecordingMixer::Op::SetVolume, 1)->ints[2]; };
     car->carEngine.rpm = 1000;
     car->carEngine.resetThrottle(0);

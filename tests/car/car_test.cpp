@@ -53,8 +53,7 @@ protected:
 
 }  // namespace
 
-TEST_F(CarTest, InitKeepsTheHostsSecondBaseAndTheTrackValue)
-{
+TEST_F(CarTest, InitKeepsTheHostsSecondBaseAndTheTrackValue) {
     iface.init(nullptr, nullptr, &track, &host);
     EXPECT_EQ(car.simHost, static_cast<ISimHost*>(&host));  // one pointer past the object
     EXPECT_EQ(static_cast<void*>(car.shiftListener), static_cast<void*>(&host));
@@ -66,8 +65,7 @@ TEST_F(CarTest, InitKeepsTheHostsSecondBaseAndTheTrackValue)
 
 // Reset places the car with a ground query from 1000 m up, handing the track
 // the car's own query cache and the surface that the query before found.
-TEST_F(CarTest, ResetHandsTheTrackItsQueryCacheAndThePreviousSurface)
-{
+TEST_F(CarTest, ResetHandsTheTrackItsQueryCacheAndThePreviousSurface) {
     iface.init(nullptr, nullptr, &track, &host);
     iface.reset({3, 0, 4}, {0, 0, 1});
     iface.reset({5, 0, 6}, {1, 0, 0});
@@ -80,8 +78,7 @@ TEST_F(CarTest, ResetHandsTheTrackItsQueryCacheAndThePreviousSurface)
     EXPECT_EQ(second.cache, first.cache);
 }
 
-TEST_F(CarTest, SetupNamedBeforeInitIsLoadedByInit)
-{
+TEST_F(CarTest, SetupNamedBeforeInitIsLoadedByInit) {
     std::filesystem::create_directories("setups");
     {
         std::ofstream file("setups/wet", std::ios::binary);
@@ -100,8 +97,7 @@ TEST_F(CarTest, SetupNamedBeforeInitIsLoadedByInit)
 
 // The name, constant and availability are called through the binary
 // interface in the plug-in tests.
-TEST_F(CarTest, AnswersBeforeItHasMoved)
-{
+TEST_F(CarTest, AnswersBeforeItHasMoved) {
     EXPECT_EQ(iface.getBody(), static_cast<CRigidBody*>(&car));
     EXPECT_EQ(iface.getMatrix(), &car.matrix);
     EXPECT_EQ(iface.getLapTimer(), &car.lapTimer);
@@ -122,8 +118,7 @@ TEST_F(CarTest, AnswersBeforeItHasMoved)
     EXPECT_EQ(car.msSinceReset, 0);
 }
 
-TEST_F(CarTest, CopiesTheDriversNameAndClearsWheelEvents)
-{
+TEST_F(CarTest, CopiesTheDriversNameAndClearsWheelEvents) {
     DriverRecord driver{"Ana"};
     iface.setDriver(&driver);
     driver.name = "changed later";
@@ -136,8 +131,7 @@ TEST_F(CarTest, CopiesTheDriversNameAndClearsWheelEvents)
     EXPECT_EQ(iface.getWheelEvent(2, true), 0);
 }
 
-TEST(CarLayout, BaseCarIsNotAvailable)
-{
+TEST(CarLayout, BaseCarIsNotAvailable) {
     TempDir dir;
     WorkIn work(dir.path());
     CCar car;

@@ -21,8 +21,7 @@
 namespace {
 
 template <typename Pmf>
-long slotOf(Pmf pmf)
-{
+long slotOf(Pmf pmf) {
     static_assert(sizeof(Pmf) == 2 * sizeof(void*));
     uintptr_t raw = 0;
     std::memcpy(&raw, &pmf, sizeof raw);
@@ -34,8 +33,7 @@ long slotOf(Pmf pmf)
 
 }  // namespace
 
-TEST(InterfaceSlots, CarOperationsSitAtTheirPositions)
-{
+TEST(InterfaceSlots, CarOperationsSitAtTheirPositions) {
     // In slot order, 0 to 57.
     const long slots[] = {
         slotOf(&ICar::init), slotOf(&ICar::showSteeringWheel), slotOf(&ICar::setSteeringGain),
@@ -67,8 +65,7 @@ static_assert(sizeof(ICar) == sizeof(void*) && std::is_polymorphic_v<ICar> &&
               !std::has_virtual_destructor_v<ICar>);
 static_assert(sizeof(IShiftListener) == sizeof(void*));
 
-TEST(InterfaceSlots, HostObjectOperationsSitAtTheirPositions)
-{
+TEST(InterfaceSlots, HostObjectOperationsSitAtTheirPositions) {
     EXPECT_SLOT(ITrack, queryGround, 1);
     EXPECT_SLOT(ITrack, queryWall, 2);
     EXPECT_SLOT(ITrack, trackValue, 3);

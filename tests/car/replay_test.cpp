@@ -20,14 +20,12 @@ using ReplayOnStrip = CarOnStripFixture;
 
 using Bytes = std::vector<uint8_t>;
 
-uint32_t u32At(const Bytes& b, size_t at)
-{
+uint32_t u32At(const Bytes& b, size_t at) {
     return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
            static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
 
-float floatAt(const Bytes& b, size_t at)
-{
+float floatAt(const Bytes& b, size_t at) {
     const uint32_t v = u32At(b, at);
     float f;
     std::memcpy(&f, &v, 4);
@@ -36,8 +34,7 @@ float floatAt(const Bytes& b, size_t at)
 
 // A frame whose every field differs, so that a field written in the wrong
 // place shows up. `seed` varies the values from frame to frame.
-std::unique_ptr<CReplayFrame> sampleFrame(int seed, int others, bool lapTimes)
-{
+std::unique_ptr<CReplayFrame> sampleFrame(int seed, int others, bool lapTimes) {
     auto f = std::make_unique<CReplayFrame>();
     const float s = static_cast<float>(seed);
     f->carPosition = {1 + s, 2 + s, 3 + s};
@@ -73,8 +70,7 @@ std::unique_ptr<CReplayFrame> sampleFrame(int seed, int others, bool lapTimes)
 }
 
 // The expected bytes of a frame, spelled out field by field from the text.
-Bytes expectedFrameBytes(const CReplayFrame& f)
-{
+Bytes expectedFrameBytes(const CReplayFrame& f) {
     Bytes b;
     auto u32 = [&](uint32_t v) {
         for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
@@ -102,8 +98,7 @@ Bytes expectedFrameBytes(const CReplayFrame& f)
 
 class ReplayFile : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         replay.texts[0] = "Driver";
         replay.texts[1] = "solvi";
         replay.texts[2] = "valley";
@@ -111,8 +106,7 @@ protected:
         replay.texts[4] = "dry";
     }
     // Loads quietly; the console lines are returned.
-    std::string load(CReplay& into, const std::filesystem::path& path, bool* complete = nullptr)
-    {
+    std::string load(CReplay& into, const std::filesystem::path& path, bool* complete = nullptr) {
         testing::internal::CaptureStdout();
         const bool ok = into.load(path.string(), (dir / "groove.txt").string());
         if (complete) *complete = ok;
@@ -125,8 +119,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ReplayFile, HeaderAndFramesAreWrittenByteForByte)
-{
+TEST_F(ReplayFile, HeaderAndFramesAreWrittenByteForByte) {
     replay.append(sampleFrame(1, 0, false));  // 192 + 1
     replay.append(sampleFrame(2, 2, true));   // 192 + 1 + 2 · 16 + 12
     replay.append(sampleFrame(3, 1, false));  // 192 + 1 + 16
@@ -163,8 +156,7 @@ TEST_F(ReplayFile, HeaderAndFramesAreWrittenByteForByte)
     EXPECT_EQ(u32At(file, 372 + 193 + 193 + 40), 0xFFFFFFFFu);  // bestLapMs
 }
 
-TEST_F(ReplayFile, MoreThan255OtherCarsAreCutTo255)
-{
+TEST_F(ReplayFile, MoreThan255OtherCarsAreCutTo255) {
     const auto f = sampleFrame(0, 300, false);
     Bytes out;
     f->write(out);
@@ -173,8 +165,7 @@ TEST_F(ReplayFile, MoreThan255OtherCarsAreCutTo255)
     EXPECT_EQ(f->fileBytes(), out.size());
 }
 
-TEST_F(ReplayFile, TextsAreCutToFitTheirFieldsWithTheirZero)
-{
+TEST_F(ReplayFile, TextsAreCutToFitTheirFieldsWithTheirZero) {
     replay.texts[0] = std::string(100, 'a');
     replay.texts[1] = std::string(100, 'b');
     replay.texts[2] = std::string(200, 'c');
@@ -191,8 +182,7 @@ TEST_F(ReplayFile, TextsAreCutToFitTheirFieldsWithTheirZero)
     EXPECT_EQ(u32At(h, 356), 1u);
 }
 
-TEST_F(ReplayFile, SaveAndLoadGiveTheSameFramesAndTexts)
-{
+TEST_F(ReplayFile, SaveAndLoadGiveTheSameFramesAndTexts) {
     replay.append(sampleFrame(1, 0, true));
     replay.append(sampleFrame(2, 2, true));
     replay.append(sampleFrame(3, 5, true));
@@ -217,8 +207,7 @@ TEST_F(ReplayFile, SaveAndLoadGiveTheSameFramesAndTexts)
 
 // Loading appends to the frames already there, then fills in the lap times
 // of every frame and writes the driven line, one body position a line.
-TEST_F(ReplayFile, LoadingAppendsFillsInTheLapTimesAndWritesTheGroove)
-{
+TEST_F(ReplayFile, LoadingAppendsFillsInTheLapTimesAndWritesTheGroove) {
     replay.append(sampleFrame(1, 0, false));
     replay.append(sampleFrame(2, 1, false));
     auto timed = sampleFrame(3, 0, true);
@@ -247,8 +236,7 @@ TEST_F(ReplayFile, LoadingAppendsFillsInTheLapTimesAndWritesTheGroove)
               "4.000000 5.000000 6.000000\n5.000000 6.000000 7.000000\n");
 }
 
-TEST_F(ReplayFile, DamagedFilesKeepTheWholeFramesAndSayWhatWasWrong)
-{
+TEST_F(ReplayFile, DamagedFilesKeepTheWholeFramesAndSayWhatWasWrong) {
     replay.append(sampleFrame(1, 2, true));
     replay.append(sampleFrame(2, 3, false));
     ASSERT_TRUE(replay.save((dir / "cr").string()));
@@ -298,8 +286,7 @@ TEST_F(ReplayFile, DamagedFilesKeepTheWholeFramesAndSayWhatWasWrong)
     EXPECT_NE(printed.find("cannot open"), std::string::npos);
 }
 
-TEST(ReplayControl, MovesByTenAndByOneAndWraps)
-{
+TEST(ReplayControl, MovesByTenAndByOneAndWraps) {
     CReplay replay;
     // No frames: every command stays at 0.
     for (int command : {2, 3, 0}) EXPECT_EQ(replay.control(command), 0) << command;
@@ -327,8 +314,7 @@ TEST(ReplayControl, MovesByTenAndByOneAndWraps)
 // ---------------------------------------------------------------------------
 // The whole car
 
-TEST_F(ReplayOnStrip, FrameHoldsTheCarTheOtherCarsAndTheHostCarStates)
-{
+TEST_F(ReplayOnStrip, FrameHoldsTheCarTheOtherCarsAndTheHostCarStates) {
     TestHostCar listed(0, {5, 0, 5}, {0, 0, 1});
     host.carList.push_back(&listed);
     TestHostCar ahead(1, {3.0f, 1.5f, 80.0f}, Vector3{1, 0, 1}.normalised());  // heading 45 degrees
@@ -361,8 +347,7 @@ TEST_F(ReplayOnStrip, FrameHoldsTheCarTheOtherCarsAndTheHostCarStates)
     car->setOtherCars(nullptr);
 }
 
-TEST_F(ReplayOnStrip, LapTimesGoIntoAFrameEveryTenSecondsAndOnANewLap)
-{
+TEST_F(ReplayOnStrip, LapTimesGoIntoAFrameEveryTenSecondsAndOnANewLap) {
     auto timedFrames = [&](int from) {
         int n = 0;
         for (int i = from; i < car->replay.frameCount(); ++i) n += car->replay.frames[i]->hasLapTimes;
@@ -385,8 +370,7 @@ TEST_F(ReplayOnStrip, LapTimesGoIntoAFrameEveryTenSecondsAndOnANewLap)
     EXPECT_EQ(timedFrames(lapFrom + 1), 0);  // the lap is remembered and the 10 s clock restarted
 }
 
-TEST_F(ReplayOnStrip, ShowingAFrameDrivesWhatTheHostSeesUntilTheViewIsLeft)
-{
+TEST_F(ReplayOnStrip, ShowingAFrameDrivesWhatTheHostSeesUntilTheViewIsLeft) {
     TestHostCar listed(0, {5, 0, 5}, {0, 0, 1});
     host.carList.push_back(&listed);
 
@@ -479,8 +463,7 @@ TEST_F(ReplayOnStrip, ShowingAFrameDrivesWhatTheHostSeesUntilTheViewIsLeft)
     host.carList.clear();
 }
 
-TEST_F(ReplayOnStrip, WheelSoundRisesWithTheSkidAndAudibleSkidsAreFlagged)
-{
+TEST_F(ReplayOnStrip, WheelSoundRisesWithTheSkidAndAudibleSkidsAreFlagged) {
     CWheel& w = car->wheels[0];
     struct Case {
         float slip, skid, expected;

@@ -25,8 +25,7 @@ class SolviModel : public CarOnStripFixture {
 protected:
     // A new car in place of the fixture's, built with the run directory's
     // files as they are now; returns what init printed.
-    std::string rebuild(const std::string& skin = "")
-    {
+    std::string rebuild(const std::string& skin = "") {
         testing::internal::CaptureStdout();
         car.reset();
         car = std::make_unique<CSolvi>();
@@ -35,13 +34,11 @@ protected:
         car->reset(track.centreAt(40.0f), track.tangentAt(40.0f));
         return testing::internal::GetCapturedStdout();
     }
-    bool hasTexture(const std::string& name) const
-    {
+    bool hasTexture(const std::string& name) const {
         return std::any_of(engine.textures.begin(), engine.textures.end(),
                            [&](const RTexture* t) { return t->name == name; });
     }
-    static void replaceInFile(const std::string& file, const std::string& from, const std::string& to)
-    {
+    static void replaceInFile(const std::string& file, const std::string& from, const std::string& to) {
         std::ifstream in(file, std::ios::binary);
         std::stringstream text;
         text << in.rdbuf();
@@ -51,12 +48,10 @@ protected:
         in.close();
         std::ofstream(file, std::ios::binary) << s;
     }
-    static float needleAngle(const Matrix4& now, const Matrix4& rest)
-    {
+    static float needleAngle(const Matrix4& now, const Matrix4& rest) {
         return std::atan2(dot(now.xAxis(), rest.yAxis()), dot(now.xAxis(), rest.xAxis())) * 57.29578f;
     }
-    static void expectColour(const CSceneFrame* lamp, float r, float g, float b)
-    {
+    static void expectColour(const CSceneFrame* lamp, float r, float g, float b) {
         ASSERT_NE(lamp, nullptr);
         const RColour& c = lamp->geometries.front()->material->diffuse;
         EXPECT_NEAR(c.r, r, 1e-6f);
@@ -65,8 +60,7 @@ protected:
     }
 };
 
-TEST_F(SolviModel, WheelAndCockpitFramesComeFromTheModels)
-{
+TEST_F(SolviModel, WheelAndCockpitFramesComeFromTheModels) {
     const char* names[4] = {"TYRE_LF", "TYRE_RF", "TYRE_LR", "TYRE_RR"};
     ASSERT_NE(car->bodyModel, nullptr);
     EXPECT_NEAR(car->bodyModel->getPosition().z, 0.0f, 1e-6f);
@@ -98,8 +92,7 @@ TEST_F(SolviModel, WheelAndCockpitFramesComeFromTheModels)
     EXPECT_TRUE(car->cockpitSteeringWheel->visible);
 }
 
-TEST_F(SolviModel, NeedlesTurnWithRpmAndSpeedFromTheirRestPose)
-{
+TEST_F(SolviModel, NeedlesTurnWithRpmAndSpeedFromTheirRestPose) {
     drive(0.5f);
     for (int k = 0; k < 2; ++k) {  // repeated updates do not accumulate
         car->carEngine.rpm = 3000;
@@ -111,8 +104,7 @@ TEST_F(SolviModel, NeedlesTurnWithRpmAndSpeedFromTheirRestPose)
     EXPECT_NEAR((car->rpmNeedle->getPosition() - car->rpmNeedleRest.getPosition()).length(), 0.0f, 1e-6f);
 }
 
-TEST_F(SolviModel, LampsLightWhileTheirAidActs)
-{
+TEST_F(SolviModel, LampsLightWhileTheirAidActs) {
     car->abs.acting = true;
     car->tractionControl.acting = false;
     car->updateInstruments(kDt);
@@ -125,8 +117,7 @@ TEST_F(SolviModel, LampsLightWhileTheirAidActs)
     expectColour(car->tcLamp, 1.0f, 0.4f, 0.4f);
 }
 
-TEST_F(SolviModel, MissingCockpitFrameIsReportedAndSkipped)
-{
+TEST_F(SolviModel, MissingCockpitFrameIsReportedAndSkipped) {
     fs::remove("cars/solvi/solvi_int.vqo");
     replaceInFile("cars/solvi/solvi_int.ase", "\"INT_TC\"", "\"INT_XX\"");
     const std::string out = rebuild();
@@ -140,8 +131,7 @@ TEST_F(SolviModel, MissingCockpitFrameIsReportedAndSkipped)
     EXPECT_LT(car->speed, 0.5f);
 }
 
-TEST_F(SolviModel, SkinComesFromCfgIniOrFromTheHost)
-{
+TEST_F(SolviModel, SkinComesFromCfgIniOrFromTheHost) {
     EXPECT_EQ(car->skinName, "red");
     EXPECT_TRUE(hasTexture("cars/solvi/skins/red/body.tga"));
     EXPECT_FALSE(hasTexture("cars/solvi/skins/blue/body.tga"));
@@ -155,8 +145,7 @@ TEST_F(SolviModel, SkinComesFromCfgIniOrFromTheHost)
     EXPECT_EQ(car->skinName, "blue");
 }
 
-TEST_F(SolviModel, ModelCacheIsWrittenOnFirstLoadAndUsedAfterwards)
-{
+TEST_F(SolviModel, ModelCacheIsWrittenOnFirstLoadAndUsedAfterwards) {
     ASSERT_TRUE(fs::is_regular_file("cars/solvi/solvi.vqo"));
     ASSERT_TRUE(fs::is_regular_file("cars/solvi/solvi_int.vqo"));
     fs::remove("cars/solvi/solvi.ase");

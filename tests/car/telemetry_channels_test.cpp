@@ -20,15 +20,13 @@ namespace {
 
 using TelemetryOnStrip = CarOnStripFixture;
 
-std::vector<std::string> channelNames(const CTelemetry& telemetry)
-{
+std::vector<std::string> channelNames(const CTelemetry& telemetry) {
     std::vector<std::string> names;
     for (const auto& channel : telemetry.getChannels()) names.push_back(channel->name);
     return names;
 }
 
-float last(const CTelemetry& telemetry, const std::string& name)
-{
+float last(const CTelemetry& telemetry, const std::string& name) {
     const CTelemetryChannel* channel = telemetry.findChannel(name);
     if (!channel || channel->values.empty()) {
         ADD_FAILURE() << "no sample in " << name;
@@ -49,8 +47,7 @@ protected:
 
 }  // namespace
 
-TEST_F(BareCar, RegistersItsChannelsAndSamplesOnlyWhileTheCounterIsAboveTheThreshold)
-{
+TEST_F(BareCar, RegistersItsChannelsAndSamplesOnlyWhileTheCounterIsAboveTheThreshold) {
     EXPECT_EQ(channelNames(car.telemetry),
               (std::vector<std::string>{"LAP_BEACON", "LAP_POS", "EN_INPUT", "EN_RPMS", "GEAR", "CLUTCH", "G_LAT",
                                         "G_LON", "AS_lf", "AS_rf", "AS_lr", "AS_rr", "ST_lf", "ST_rf", "ST_lr",
@@ -68,8 +65,7 @@ TEST_F(BareCar, RegistersItsChannelsAndSamplesOnlyWhileTheCounterIsAboveTheThres
     for (const auto& channel : car.telemetry.getChannels()) EXPECT_EQ(channel->values.size(), 2u) << channel->name;
 }
 
-TEST_F(BareCar, SampleHoldsTheCarsValues)
-{
+TEST_F(BareCar, SampleHoldsTheCarsValues) {
     car.lapTimer.lapCount = 4;
     car.carEngine.rpm = 5321;
     car.gearbox.gear = 3;
@@ -89,8 +85,7 @@ TEST_F(BareCar, SampleHoldsTheCarsValues)
     for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(last(t, std::string("AS_") + suffix[i]), 10.0f * (i + 1)) << i;
 }
 
-TEST_F(BareCar, LapDistanceGrowsWithSpeedAndRestartsOnANewLap)
-{
+TEST_F(BareCar, LapDistanceGrowsWithSpeedAndRestartsOnANewLap) {
     // A lap number no earlier sample in this process saw: the first sample
     // comes after a lap change.
     car.lapTimer.lapCount = 7001;
@@ -107,8 +102,7 @@ TEST_F(BareCar, LapDistanceGrowsWithSpeedAndRestartsOnANewLap)
     EXPECT_EQ(pos->values, (std::vector<float>{0.0f, 10.0f, 12.5f, 0.0f, 5.0f}));
 }
 
-TEST(ConcreteCarTelemetry, RecordsNothing)
-{
+TEST(ConcreteCarTelemetry, RecordsNothing) {
     TempDir dir;
     WorkIn work(dir.path());
     testing::internal::CaptureStdout();
@@ -123,8 +117,7 @@ TEST(ConcreteCarTelemetry, RecordsNothing)
 }
 
 // The concrete car's destructor writes the file, when there is a cfg folder.
-TEST(TyreTemperatureFile, HoldsEachWheelsInnerMiddleAndOuterTemperature)
-{
+TEST(TyreTemperatureFile, HoldsEachWheelsInnerMiddleAndOuterTemperature) {
     TempDir dir;
     WorkIn work(dir.path());
     CCar bare;
@@ -155,8 +148,7 @@ TEST(TyreTemperatureFile, HoldsEachWheelsInnerMiddleAndOuterTemperature)
 // ---------------------------------------------------------------------------
 // On the strip, with real suspension units
 
-TEST_F(TelemetryOnStrip, SuspensionChannelsAreTheUnitsTravelAndItsSpeed)
-{
+TEST_F(TelemetryOnStrip, SuspensionChannelsAreTheUnitsTravelAndItsSpeed) {
     car->CCar::setupTelemetry();
     car->telemetryCounter = 1;
     DriverInputs in;
@@ -173,8 +165,7 @@ TEST_F(TelemetryOnStrip, SuspensionChannelsAreTheUnitsTravelAndItsSpeed)
     EXPECT_NE(last(car->telemetry, "ST_lf"), 0.0f);  // the car sits on its springs
 }
 
-TEST_F(TelemetryOnStrip, StatusReportPrintsTheSpringsAndTheBars)
-{
+TEST_F(TelemetryOnStrip, StatusReportPrintsTheSpringsAndTheBars) {
     car->suspension[0]->springRate = 40000.0f;
     car->suspension[3]->springRate = 61000.0f;
     car->antiRollFront->stiffness = 12000.0f;

@@ -18,8 +18,7 @@ namespace {
 // The strip rig with a driver's controls: a shift press lasts one frame.
 class CarOnStrip : public CarOnStripFixture {
 protected:
-    void drive(float seconds, DriverInputs inputs)
-    {
+    void drive(float seconds, DriverInputs inputs) {
         const int steps = static_cast<int>(seconds / kDt + 0.5f);
         for (int i = 0; i < steps; ++i) {
             step(inputs);
@@ -29,8 +28,7 @@ protected:
 
     // Full throttle from rest, shifting up near the limiter, until the car
     // reaches `speed` m/s or `limit` seconds have passed.
-    void launchTo(float speed, float limit = 20.0f)
-    {
+    void launchTo(float speed, float limit = 20.0f) {
         drive(3.1f, {});  // inputs count only 3 s after the reset
         DriverInputs in;
         in.shiftUp = true;
@@ -47,8 +45,7 @@ protected:
 
 }  // namespace
 
-TEST_F(CarOnStrip, SettlesAtASteadyRideHeight)
-{
+TEST_F(CarOnStrip, SettlesAtASteadyRideHeight) {
     drive(3.0f, {});
     const float settled = car->getPosition().y;
     drive(1.0f, {});
@@ -65,8 +62,7 @@ TEST_F(CarOnStrip, SettlesAtASteadyRideHeight)
 
 // The sprint clock times 2 to 100 km/h; then, coasting with the wheel let
 // go, the car rolls straight, and braking stops it.
-TEST_F(CarOnStrip, SprintsRollsStraightWithTheWheelLetGoAndStopsUnderBraking)
-{
+TEST_F(CarOnStrip, SprintsRollsStraightWithTheWheelLetGoAndStopsUnderBraking) {
     launchTo(30.0f);
     const CLapTimer& timer = *car->getLapTimer();
     EXPECT_FALSE(timer.sprintRunning);
@@ -88,8 +84,7 @@ TEST_F(CarOnStrip, SprintsRollsStraightWithTheWheelLetGoAndStopsUnderBraking)
     EXPECT_FALSE(std::isnan(car->getPosition().x));
 }
 
-TEST_F(CarOnStrip, ParkedCarFreezesAndThrottleInGearReleasesIt)
-{
+TEST_F(CarOnStrip, ParkedCarFreezesAndThrottleInGearReleasesIt) {
     drive(3.0f, {});
     EXPECT_GE(car->parkedFrames, 400);  // at rest, no throttle
     DriverInputs in;
@@ -101,8 +96,7 @@ TEST_F(CarOnStrip, ParkedCarFreezesAndThrottleInGearReleasesIt)
     EXPECT_EQ(car->parkedFrames, 0);
 }
 
-TEST_F(CarOnStrip, StepRunsItsSectionsInOrderAndOnlyWithAProfiler)
-{
+TEST_F(CarOnStrip, StepRunsItsSectionsInOrderAndOnlyWithAProfiler) {
     struct Recorder : IProfiler {
         std::string log;
         void begin(const char* name) override { log += std::string("+") + name + " "; }
@@ -120,8 +114,7 @@ TEST_F(CarOnStrip, StepRunsItsSectionsInOrderAndOnlyWithAProfiler)
     EXPECT_EQ(recorder.log, "");
 }
 
-TEST(SolviDamage, CornersBendByDepthAndBreakWhenDeep)
-{
+TEST(SolviDamage, CornersBendByDepthAndBreakWhenDeep) {
     TempDir dir;
     WorkIn work(dir.path());
     testing::internal::CaptureStdout();

@@ -17,16 +17,14 @@
 
 namespace {
 
-CCurve twoPoints()
-{
+CCurve twoPoints() {
     CCurve c;
     c.addValue(0.0f, 10.0f);
     c.addValue(1000.0f, 250.0f);
     return c;
 }
 
-TEST(CurveTest, FlatBeyondEndsLinearBetweenExactOnPoints)
-{
+TEST(CurveTest, FlatBeyondEndsLinearBetweenExactOnPoints) {
     CCurve c;
     c.addValue(0.0f, 10.0f);
     c.addValue(100.0f, 30.0f);
@@ -35,8 +33,7 @@ TEST(CurveTest, FlatBeyondEndsLinearBetweenExactOnPoints)
     for (const auto& [x, y] : xy) EXPECT_FLOAT_EQ(c.getValue(x), y) << x;
 }
 
-TEST(CurveTest, OnePointEmptyAndUnsortedCurves)
-{
+TEST(CurveTest, OnePointEmptyAndUnsortedCurves) {
     CCurve one;
     one.addValue(5.0f, 7.0f);
     for (float x : {-1e6f, 0.0f, 5.0f, 6.0f, 1e6f}) EXPECT_FLOAT_EQ(one.getValue(x), 7.0f) << x;
@@ -50,8 +47,7 @@ TEST(CurveTest, OnePointEmptyAndUnsortedCurves)
     EXPECT_FLOAT_EQ(c.getValue(20.0f), -100.0f);
 }
 
-TEST(CurveResampleTest, EngineExportGridAndASinglePrecisionRunningSum)
-{
+TEST(CurveResampleTest, EngineExportGridAndASinglePrecisionRunningSum) {
     CCurve c = twoPoints();
     c.resample(500.0f, 0.0f, 15000.0f);
     ASSERT_EQ(c.size(), 31u);
@@ -67,8 +63,7 @@ TEST(CurveResampleTest, EngineExportGridAndASinglePrecisionRunningSum)
     for (std::size_t i = 0; i < c.size(); ++i, x += 0.1f) EXPECT_EQ(c.X[i], x);
 }
 
-TEST(CurveResampleTest, BadStepLeavesCurveAlone)
-{
+TEST(CurveResampleTest, BadStepLeavesCurveAlone) {
     CCurve c = twoPoints();
     testing::internal::CaptureStdout();
     c.resample(0.0f, 0.0f, 10.0f);
@@ -86,8 +81,7 @@ protected:
     std::string path(const std::string& name) const { return dir / name; }
     std::string slurp(const std::string& name) const { return fileText(dir / name); }
     // Writes the bytes and loads them into a fresh curve.
-    CCurve load(const std::string& name, const std::string& bytes) const
-    {
+    CCurve load(const std::string& name, const std::string& bytes) const {
         std::ofstream(dir / name, std::ios::binary) << bytes;
         CCurve c;
         c.load(path(name));
@@ -96,8 +90,7 @@ protected:
     TempDir dir;
 };
 
-TEST_F(CurveFileTest, SaveWritesTheExactFormat)
-{
+TEST_F(CurveFileTest, SaveWritesTheExactFormat) {
     twoPoints().save(path("c.vqcv"));
     EXPECT_EQ(slurp("c.vqcv"),
               "[HEADER]\nVALUES=2\n\n"
@@ -111,8 +104,7 @@ TEST_F(CurveFileTest, SaveWritesTheExactFormat)
     EXPECT_FALSE(std::filesystem::exists(dir / "no_folder"));
 }
 
-TEST_F(CurveFileTest, SaveThenLoadKeepsSixDecimals)
-{
+TEST_F(CurveFileTest, SaveThenLoadKeepsSixDecimals) {
     CCurve c;
     c.addValue(-12.345678f, 0.001234f);
     c.addValue(7000.5f, 508.25f);
@@ -128,8 +120,7 @@ TEST_F(CurveFileTest, SaveThenLoadKeepsSixDecimals)
     }
 }
 
-TEST_F(CurveFileTest, LoadsCrLfFileWithSectionsInAnyOrder)
-{
+TEST_F(CurveFileTest, LoadsCrLfFileWithSectionsInAnyOrder) {
     const CCurve c = load("coast.vqcv",
                           "[HEADER]\r\nVALUES=3\r\n\r\n"
                           "[VALUE2]\r\nX=7000.0\r\nY=-40.0\r\n\r\n"

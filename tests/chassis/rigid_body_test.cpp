@@ -6,8 +6,7 @@
 
 namespace {
 
-void expectVec(const Vector3& v, float x, float y, float z)
-{
+void expectVec(const Vector3& v, float x, float y, float z) {
     EXPECT_NEAR(v.x, x, 1e-5f);
     EXPECT_NEAR(v.y, y, 1e-5f);
     EXPECT_NEAR(v.z, z, 1e-5f);
@@ -24,8 +23,7 @@ protected:
     CRigidBody body;
 };
 
-TEST_F(RigidBodyTest, PoseReachesTheFrame)
-{
+TEST_F(RigidBodyTest, PoseReachesTheFrame) {
     // Attach keeps the frame's orientation: forward along world +X.
     body.setOrientation({1, 0, 0}, {0, 1, 0});
     body.attach(&physics);
@@ -44,8 +42,7 @@ TEST_F(RigidBodyTest, PoseReachesTheFrame)
     expectVec(body.matrix.getPosition(), 4, 5, 6);
 }
 
-TEST_F(RigidBodyTest, BoxMassIsExact)
-{
+TEST_F(RigidBodyTest, BoxMassIsExact) {
     body.attach(&physics);
     for (float side : {0.05f, 0.371f, 13.0f}) {
         body.setMassBox(1263.7f, 1.2f, side, 3.4f);
@@ -59,8 +56,7 @@ TEST_F(RigidBodyTest, BoxMassIsExact)
 }
 
 // The body at (10, 0, 0) faces world +X, so its side axis is world −Z.
-TEST_F(RigidBodyTest, VelocitiesAndForcesOfATurnedBody)
-{
+TEST_F(RigidBodyTest, VelocitiesAndForcesOfATurnedBody) {
     body.attach(&physics);
     body.setPosition(10, 0, 0);
     body.setRotation({1, 0, 0}, {0, 1, 0});

@@ -31,8 +31,7 @@ struct Patch {
     float w = 1, f = 1, vLong = 20, vLat = 0, gripT = 1, gripW = 1, surfaceSpeed = 20, omega = 70;
 };
 
-CTyre run(const Patch& p, CTyre t = CTyre())
-{
+CTyre run(const Patch& p, CTyre t = CTyre()) {
     t.setInputs(p.alpha, p.kappa, p.gamma, p.Fz, p.contact, p.w, p.f, p.vLong, p.vLat, p.gripT, p.gripW,
                 p.surfaceSpeed, 0.0f, p.omega, false);
     t.computeForces();
@@ -41,15 +40,13 @@ CTyre run(const Patch& p, CTyre t = CTyre())
 
 std::vector<float> outputs(const CTyre& t) { return {t.forceLong, t.forceLat, t.alignMoment}; }
 
-std::string describe(const Patch& p)
-{
+std::string describe(const Patch& p) {
     return testing::PrintToString(std::vector<float>{p.alpha, p.kappa, p.gamma, p.Fz, p.w, p.vLong, p.vLat, p.omega});
 }
 
 }  // namespace
 
-TEST(Tyre, MagicFormulaAtWorkedPoints)
-{
+TEST(Tyre, MagicFormulaAtWorkedPoints) {
     // x = 1: B(1-E)x = 0.808, E atan(B) = 0.2 * 0.790373 = 0.158075;
     // atan(0.966075) = 0.768145; sin(1.6 * 0.768145) = 0.942165; * 1.028.
     EXPECT_NEAR(CTyre::magicFormula(1.0f, 1.01f, 1.6f, 1.028f, 0.2f), 0.968545, 1e-6);
@@ -85,8 +82,7 @@ TEST(Tyre, MagicFormulaAtWorkedPoints)
 //    carry the weight w.
 //  - nothing without load, at rest, with camber but no slip angle, or from
 //    the load on where L = 0 (2450 + 1 / 6.36e-5 = 18173.3 N).
-TEST(Tyre, ForcesAtWorkedPoints)
-{
+TEST(Tyre, ForcesAtWorkedPoints) {
     const float any = std::nanf("");
     const struct {
         Patch in;
@@ -142,8 +138,7 @@ TEST(Tyre, ForcesAtWorkedPoints)
     EXPECT_NEAR(at100.forceLat, at80.forceLat, 1e-3f * at80.forceLat);
 }
 
-TEST(Tyre, CombinedSlipSharesOneFrictionCircle)
-{
+TEST(Tyre, CombinedSlipSharesOneFrictionCircle) {
     // The resultant depends only on the size of the normalised slip: a pure
     // longitudinal, a pure lateral and a combined slip, each of size 2, pull
     // alike (and no more than D Fz).
@@ -162,8 +157,7 @@ TEST(Tyre, CombinedSlipSharesOneFrictionCircle)
     EXPECT_NEAR(sliding.forceLat / sliding.forceLong, std::tan(3 * kDeg) / 0.5, 1e-5);
 }
 
-TEST(Tyre, OddInSlipAngleAndBoundedByTheFrictionCircle)
-{
+TEST(Tyre, OddInSlipAngleAndBoundedByTheFrictionCircle) {
     for (float Fz : {500.0f, 2450.0f, 9000.0f})
         for (float alpha : {0.5f, 4.0f, 25.0f, 89.0f})
             for (float kappa : {-0.5f, 0.0f, 0.06f, 1.0f})
@@ -192,8 +186,7 @@ TEST(Tyre, OddInSlipAngleAndBoundedByTheFrictionCircle)
     }
 }
 
-TEST(Tyre, DivisorsActAsSofterStiffnesses)
-{
+TEST(Tyre, DivisorsActAsSofterStiffnesses) {
     CTyre divided, softer;
     divided.longDivisor = 1.3f, divided.latDivisor = 0.8f;
     softer.STIFFX = 14.54f / 1.3f, softer.STIFFY = 18.6f / 0.8f, softer.STIFFG = 2000.0f / 0.8f;
@@ -206,8 +199,7 @@ TEST(Tyre, DivisorsActAsSofterStiffnesses)
 
 // Slip speed: sqrt(4^2 + 3^2). Car speed and the brake flag change nothing,
 // and the load scaling leaves the stored stiffnesses alone.
-TEST(Tyre, NothingLeaksIntoTheParameters)
-{
+TEST(Tyre, NothingLeaksIntoTheParameters) {
     CTyre a, b;
     a.setInputs(6, 0.1f, 2, 4000, true, 0.8f, 0.9f, 10, 3, 1, 1, 14, 0, 60, false);
     b.setInputs(6, 0.1f, 2, 4000, true, 0.8f, 0.9f, 10, 3, 1, 1, 14, 55, 60, true);
@@ -220,8 +212,7 @@ TEST(Tyre, NothingLeaksIntoTheParameters)
     EXPECT_EQ(a.STIFFY, 18.6f);
 }
 
-TEST(Tyre, SlipForcesKeepTheLastForcesWhenThereIsNoSlipAndNoLoad)
-{
+TEST(Tyre, SlipForcesKeepTheLastForcesWhenThereIsNoSlipAndNoLoad) {
     for (float load : {0.0f, 3000.0f}) {
         CTyre t;
         t.load = load;
@@ -232,8 +223,7 @@ TEST(Tyre, SlipForcesKeepTheLastForcesWhenThereIsNoSlipAndNoLoad)
     }
 }
 
-TEST(Tyre, NoNanFromFiniteInputs)
-{
+TEST(Tyre, NoNanFromFiniteInputs) {
     CTyre car;
     setSolviTyreParameters(car, true);
     for (float Fz : {0.0f, 1.4e-45f, 1e-36f, 1e-3f, 4000.0f, 1e7f})
@@ -252,14 +242,12 @@ TEST(Tyre, NoNanFromFiniteInputs)
 namespace {
 
 // The ten file fields in file order (offsets 8, 16, 24, 28, 36, 40, 48, 52, 56, 60).
-std::vector<float> fields(const CTyre& t)
-{
+std::vector<float> fields(const CTyre& t) {
     return {t.RB, t.RC, t.RD, t.RE, t.STIFFX, t.STIFFY, t.STIFFG, t.LOADSENS, t.OPTIMALLOAD, t.XPEAK};
 }
 
 // Word i holds 100 + i, so each field shows the offset it came from.
-std::vector<unsigned char> numberedRecord(std::size_t size)
-{
+std::vector<unsigned char> numberedRecord(std::size_t size) {
     std::vector<unsigned char> bytes(size, 0xFF);
     for (std::size_t i = 0; i < 17 && 4 * i + 4 <= size; ++i) {
         const float w = 100.0f + static_cast<float>(i);
@@ -268,8 +256,7 @@ std::vector<unsigned char> numberedRecord(std::size_t size)
     return bytes;
 }
 
-std::string load(CTyre& t, const fs::path& file, const std::vector<unsigned char>& bytes, bool expectRead)
-{
+std::string load(CTyre& t, const fs::path& file, const std::vector<unsigned char>& bytes, bool expectRead) {
     std::ofstream(file, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     testing::internal::CaptureStdout();
@@ -281,8 +268,7 @@ const std::vector<float> kNumberedFields = {102, 104, 106, 107, 109, 110, 112, 1
 
 }  // namespace
 
-TEST(TyreFile, ReadsTheTenFieldsFromTheirOffsetsAndWritesThemBack)
-{
+TEST(TyreFile, ReadsTheTenFieldsFromTheirOffsetsAndWritesThemBack) {
     TempDir dir;
     CTyre t;
     t.alignB = 9.0f;
@@ -296,8 +282,7 @@ TEST(TyreFile, ReadsTheTenFieldsFromTheirOffsetsAndWritesThemBack)
     EXPECT_FALSE(t.save((dir / "no/such/folder/t.vqt").string()));
 }
 
-TEST(TyreFile, ShortOrMissingFilesAreReported)
-{
+TEST(TyreFile, ShortOrMissingFilesAreReported) {
     TempDir dir;
     for (std::size_t size : {0u, 40u, 67u}) {
         CTyre t;
@@ -316,8 +301,7 @@ TEST(TyreFile, ShortOrMissingFilesAreReported)
 
 // The bundled files hold the car's values; the aligning-moment coefficients
 // are the car's own.
-TEST(TyreFile, TheCarsTyresGetItsValuesThenTheFile)
-{
+TEST(TyreFile, TheCarsTyresGetItsValuesThenTheFile) {
     for (bool front : {true, false}) {
         const fs::path path = fs::path(SOLVI_DATA_DIR) / (front ? kSolviFrontTyreFile : kSolviRearTyreFile);
         EXPECT_EQ(fileBytes(path).size(), 68u) << path;

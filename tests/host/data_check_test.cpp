@@ -17,8 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // A fresh copy of the bundled data under dir/name.
-fs::path copyOfData(const TempDir& dir, const std::string& name)
-{
+fs::path copyOfData(const TempDir& dir, const std::string& name) {
     const fs::path root = dir / name;
     fs::copy(SOLVI_DATA_DIR, root, fs::copy_options::recursive);
     return root;
@@ -26,8 +25,7 @@ fs::path copyOfData(const TempDir& dir, const std::string& name)
 
 }  // namespace
 
-TEST(DataCheck, EachKindOfSpoiledFileIsRefusedByName)
-{
+TEST(DataCheck, EachKindOfSpoiledFileIsRefusedByName) {
     const struct {
         const char* what;
         std::function<void(const fs::path&)> spoil;
@@ -82,8 +80,7 @@ TEST(DataCheck, EachKindOfSpoiledFileIsRefusedByName)
 
 // As a user sees it: a drive and the check refuse the spoiled tyre by name
 // with exit code 1, before the car is loaded.
-TEST(DataCheck, VqsimRefusesASpoiledTyreBeforeLoadingTheCar)
-{
+TEST(DataCheck, VqsimRefusesASpoiledTyreBeforeLoadingTheCar) {
     TempDir dir;
     const fs::path data = copyOfData(dir, "data");
     writeFile(data / "cars/solvi/tyres/michelin_255_40_ZR_18.vqt", std::string(68, '\0'));

@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-TEST(DriveOptions, StepMustBeWholeMillisecondsFrom1To20AndLapsAtLeastOne)
-{
+TEST(DriveOptions, StepMustBeWholeMillisecondsFrom1To20AndLapsAtLeastOne) {
     const struct {
         std::vector<const char*> args;
         bool accepted;

@@ -17,15 +17,13 @@ namespace {
 
 class AutopilotTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         std::string error;
         ASSERT_TRUE(track.load(SOLVI_DATA_DIR "/tracks/valley/track.txt", error)) << error;
     }
 
     // The car on the lap at s, `lateral` metres left of the line, facing along it.
-    CarState carAt(float s, float lateral, float speed, const char* gear, int rpm, float time = 10.0f) const
-    {
+    CarState carAt(float s, float lateral, float speed, const char* gear, int rpm, float time = 10.0f) const {
         CarState car;
         car.time = time;
         car.forward = track.tangentAt(s);
@@ -42,8 +40,7 @@ protected:
 
 }  // namespace
 
-TEST_F(AutopilotTest, SteersBackTowardsTheLine)
-{
+TEST_F(AutopilotTest, SteersBackTowardsTheLine) {
     Autopilot pilot(track);
     DriverInputs onLine, leftOfLine, rightOfLine;
     pilot.drive(carAt(300, 0, 30, "3", 4000), 0.003f, onLine);
@@ -54,8 +51,7 @@ TEST_F(AutopilotTest, SteersBackTowardsTheLine)
     EXPECT_LT(rightOfLine.steering, -0.05f);
 }
 
-TEST_F(AutopilotTest, SpeedProfileSlowsForCornersWithinTheBrakingEnvelope)
-{
+TEST_F(AutopilotTest, SpeedProfileSlowsForCornersWithinTheBrakingEnvelope) {
     Autopilot pilot(track);
     float slowest = 1e9f, fastest = 0;
     const float step = 2.0f;
@@ -71,8 +67,7 @@ TEST_F(AutopilotTest, SpeedProfileSlowsForCornersWithinTheBrakingEnvelope)
     EXPECT_GT(fastest, 60.0f);
 }
 
-TEST_F(AutopilotTest, WaitsForTheCarThenShiftsWithSinglePressesAndRespectsTheRevs)
-{
+TEST_F(AutopilotTest, WaitsForTheCarThenShiftsWithSinglePressesAndRespectsTheRevs) {
     Autopilot pilot(track);
     DriverInputs in;
     in.throttle = 1;
@@ -95,8 +90,7 @@ TEST_F(AutopilotTest, WaitsForTheCarThenShiftsWithSinglePressesAndRespectsTheRev
     EXPECT_FALSE(b.shiftDown);
 }
 
-TEST(ScriptDriver, HoldsInputsAndPressesShiftsOnce)
-{
+TEST(ScriptDriver, HoldsInputsAndPressesShiftsOnce) {
     TempDir dir;
     std::ofstream(dir / "run.txt") << "# launch\n0 throttle 1\n0.5 shift up\n\n2 steering -0.25 # turn\n3 brake 0.5\n";
     ScriptDriver script;
@@ -123,8 +117,7 @@ TEST(ScriptDriver, HoldsInputsAndPressesShiftsOnce)
     EXPECT_EQ(in.brake, 0.5f);
 }
 
-TEST(ScriptDriver, ReportsBadLines)
-{
+TEST(ScriptDriver, ReportsBadLines) {
     TempDir dir;
     const std::pair<const char*, const char*> cases[] = {
         {"1 throttle 1\n0.5 brake 1\n", ":2: times must not go backwards"},
@@ -142,8 +135,7 @@ TEST(ScriptDriver, ReportsBadLines)
     }
 }
 
-TEST(HostProfiler, SumsSectionsInFirstSeenOrder)
-{
+TEST(HostProfiler, SumsSectionsInFirstSeenOrder) {
     HostProfiler profiler;
     for (int i = 0; i < 3; ++i) {
         profiler.begin("PHYSICFRAME");

@@ -14,8 +14,7 @@
 
 namespace fs = std::filesystem;
 
-TEST(OutOfFuel, AnEmptyCarStaysAtRestAndARollingOneSlowsToAStop)
-{
+TEST(OutOfFuel, AnEmptyCarStaysAtRestAndARollingOneSlowsToAStop) {
     TempDir dir;
     // Full throttle in first gear from 3.5 s, held to the end: only fuel moves the car.
     std::ofstream(dir / "go.txt") << "3.5 shift up\n3.6 throttle 1\n";

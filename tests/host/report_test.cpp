@@ -16,15 +16,13 @@ namespace fs = std::filesystem;
 
 namespace {
 // The number after `label` in printed output, NaN when missing.
-double printedNumber(const std::string& text, const std::string& label)
-{
+double printedNumber(const std::string& text, const std::string& label) {
     const size_t at = text.find(label);
     return at == std::string::npos ? std::nan("") : std::stod(text.substr(at + label.size()));
 }
 }  // namespace
 
-TEST(ReportAnalysis, EnginePeaksOfACurveWorkedOutByHand)
-{
+TEST(ReportAnalysis, EnginePeaksOfACurveWorkedOutByHand) {
     // Torque rises linearly to 400 N m at 4000 rpm, then falls to 200 at 8000:
     // T = 600 - 0.05 n there, so the power n T peaks where 600 = 0.1 n, at
     // 6000 rpm: 300 N m x 628.3 rad/s = 188.5 kW.
@@ -41,8 +39,7 @@ TEST(ReportAnalysis, EnginePeaksOfACurveWorkedOutByHand)
     EXPECT_NEAR(enginePeaks(torque, 5000).powerKw, 350 * 5000 * M_PI / 30 / 1000, 0.05);
 }
 
-TEST(ReportAnalysis, TopSpeedPlateauOnSyntheticRuns)
-{
+TEST(ReportAnalysis, TopSpeedPlateauOnSyntheticRuns) {
     // v = 300 (1 - exp(-t / 20)) km/h: 99 % of the top after 20 ln 100 = 92.1 s,
     // and after 200 s it gains 0.005 km/h in 5 s: levelled off.
     std::vector<SpeedSample> levelling, rising;
@@ -61,8 +58,7 @@ TEST(ReportAnalysis, TopSpeedPlateauOnSyntheticRuns)
     EXPECT_FALSE(onPlateau({{0, 100}, {4, 100}}, 5.0f, 0.3f));  // shorter than the window
 }
 
-TEST(ReportAnalysis, FirstLockOfEachAxleOnASyntheticStop)
-{
+TEST(ReportAnalysis, FirstLockOfEachAxleOnASyntheticStop) {
     // A stop from 200 km/h in 1 km/h steps: the front left wheel reaches a
     // slip ratio of -0.9 at 150 km/h, the rear right only -0.89 at 60 km/h.
     std::vector<StopSample> stop;
@@ -79,8 +75,7 @@ TEST(ReportAnalysis, FirstLockOfEachAxleOnASyntheticStop)
     EXPECT_FLOAT_EQ(firstLockKmh(stop, 1), 40.0f);
 }
 
-TEST(Report, FiguresAgreeWithTheScenarioCommandsAndTheJsonHasEveryKey)
-{
+TEST(Report, FiguresAgreeWithTheScenarioCommandsAndTheJsonHasEveryKey) {
     TempDir dir;
     const std::string common = " --quiet --run-dir " + (dir / "run").string() + " --data " SOLVI_DATA_DIR;
     const VqsimResult report =

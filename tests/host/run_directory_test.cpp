@@ -11,8 +11,7 @@
 namespace fs = std::filesystem;
 
 namespace {
-void writeWithFolders(const fs::path& file, const std::string& text)
-{
+void writeWithFolders(const fs::path& file, const std::string& text) {
     fs::create_directories(file.parent_path());
     writeFile(file, text);
 }
@@ -22,8 +21,7 @@ void writeWithFolders(const fs::path& file, const std::string& text)
 // switching --data back to an untouched folder after a run with an edited
 // copy must not keep the edit, even at the same size. What the car wrote
 // stays.
-TEST(RunDirectory, TheDataFolderWinsEvenWithAnOlderFile)
-{
+TEST(RunDirectory, TheDataFolderWinsEvenWithAnOlderFile) {
     TempDir dir;
     const fs::path edited = dir / "edited", original = dir / "original", run = dir / "run";
     writeWithFolders(edited / "cars/solvi/cfg.ini", "[CURRENT]\nSKIN=chrome\n");

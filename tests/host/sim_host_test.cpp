@@ -5,8 +5,7 @@
 
 #include "host/sim_host.h"
 
-TEST(SimHost, NamedFlagsAreOffUnlessGivenAndStayValid)
-{
+TEST(SimHost, NamedFlagsAreOffUnlessGivenAndStayValid) {
     SimHost host;
     IHostFlag* engineCurve = host.flag("LOADENGINECURVE");
     ASSERT_NE(engineCurve, nullptr);
@@ -18,8 +17,7 @@ TEST(SimHost, NamedFlagsAreOffUnlessGivenAndStayValid)
     EXPECT_FALSE(host.flag("OTHER")->isSet());
 }
 
-TEST(SimHost, CarListMessagesLapsAndShifts)
-{
+TEST(SimHost, CarListMessagesLapsAndShifts) {
     std::FILE* sink = std::tmpfile();
     SimHost host(sink);
     EXPECT_EQ(host.carByNumber(0), nullptr);

@@ -25,8 +25,7 @@ const std::string kFront = std::string(SOLVI_DATA_DIR) + "/" + kSolviFrontTyreFi
 const std::string kRear = std::string(SOLVI_DATA_DIR) + "/" + kSolviRearTyreFile;
 const std::string kCsvHeader = "slip_angle_deg,slip_ratio,load_n,camber_deg,fx_n,fy_n,mz_nm";
 
-CTyre frontTyre()
-{
+CTyre frontTyre() {
     CTyre tyre;
     TyreParameterSet set;
     std::string error;
@@ -35,8 +34,7 @@ CTyre frontTyre()
     return tyre;
 }
 
-std::vector<std::string> lines(const fs::path& path)
-{
+std::vector<std::string> lines(const fs::path& path) {
     std::ifstream in(path);
     std::vector<std::string> out;
     for (std::string line; std::getline(in, line);) out.push_back(line);
@@ -45,8 +43,7 @@ std::vector<std::string> lines(const fs::path& path)
 
 }  // namespace
 
-TEST(TyreSweep, PicksTheCarsParameterSetByFileName)
-{
+TEST(TyreSweep, PicksTheCarsParameterSetByFileName) {
     EXPECT_EQ(carTyreFor("/somewhere/else/michelin_345_35_18.vqt"), TyreParameterSet::CarRear);
     EXPECT_EQ(carTyreFor("other.vqt"), TyreParameterSet::Raw);
 
@@ -65,8 +62,7 @@ TEST(TyreSweep, PicksTheCarsParameterSetByFileName)
 
 // The sweeps' ranges and steps, and the peaks they find on the bundled front
 // tyre at 4000 N (the force law itself has its own tests).
-TEST(TyreSweep, CurvesOfTheFrontTyreAt4000N)
-{
+TEST(TyreSweep, CurvesOfTheFrontTyreAt4000N) {
     const std::vector<TyreSample> lat = sweepSlipAngle(frontTyre(), TyreConditions());
     ASSERT_GT(lat.size(), 100u);
     EXPECT_EQ(lat.front().slipAngle, -90.0f);
@@ -93,8 +89,7 @@ TEST(TyreSweep, CurvesOfTheFrontTyreAt4000N)
     EXPECT_NEAR(braking.force, -1.05 * traction.force, 1e-3 * traction.force);
 }
 
-TEST(TyreSweep, CombinedGridAndCsv)
-{
+TEST(TyreSweep, CombinedGridAndCsv) {
     const std::vector<TyreSample> grid = combinedGrid(frontTyre(), TyreConditions{3000.0f, 2.0f, 50.0f});
     EXPECT_EQ(grid.size(), 35u * 41u);
     EXPECT_EQ(grid.size(), combinedGridSize());
@@ -118,8 +113,7 @@ TEST(TyreSweep, CombinedGridAndCsv)
 // ---------------------------------------------------------------------------
 // vqsim tyre
 
-TEST(VqsimTyre, PrintsTheCurvesOfTheParameterSetItPicksOrSaysWhatIsWrong)
-{
+TEST(VqsimTyre, PrintsTheCurvesOfTheParameterSetItPicksOrSaysWhatIsWrong) {
     TempDir dir;
     const fs::path csv = dir / "front.csv", other = dir / "other.vqt";
     fs::copy_file(kFront, other);
@@ -158,8 +152,7 @@ TEST(VqsimTyre, PrintsTheCurvesOfTheParameterSetItPicksOrSaysWhatIsWrong)
     EXPECT_EQ(load, 4000.0f);
 }
 
-TEST(VqsimTyre, PlotsAPngWithGnuplotOrSaysItIsMissing)
-{
+TEST(VqsimTyre, PlotsAPngWithGnuplotOrSaysItIsMissing) {
     TempDir dir;
     const fs::path png = dir / "front.png";
     const VqsimResult noGnuplot = runVqsim("tyre " + kFront + " --png " + png.string(), "PATH=" + (dir / "empty").string());

@@ -14,8 +14,7 @@
 
 namespace fs = std::filesystem;
 
-TEST(Vqsim, ProbeLoadsReportsAndUnloadsTheCarInItsRunDirectory)
-{
+TEST(Vqsim, ProbeLoadsReportsAndUnloadsTheCarInItsRunDirectory) {
     TempDir dir;
     const fs::path run = dir / "run";
     const VqsimResult r = runVqsim("probe --run-dir " + run.string() + " --data " SOLVI_DATA_DIR);
@@ -39,8 +38,7 @@ TEST(Vqsim, ProbeLoadsReportsAndUnloadsTheCarInItsRunDirectory)
         << "the run wrote into the repository's data folder";
 }
 
-TEST(Vqsim, DriveMovesTheCarAndWritesItsSummary)
-{
+TEST(Vqsim, DriveMovesTheCarAndWritesItsSummary) {
     TempDir dir;
     const fs::path summary = dir / "summary.json";
     const VqsimResult r = runVqsim("drive --seconds 15 --quiet --run-dir " + (dir / "run").string() +
@@ -78,8 +76,7 @@ TEST(Vqsim, DriveMovesTheCarAndWritesItsSummary)
     EXPECT_EQ(rows, 15 * 30 + 1);
 }
 
-TEST(Vqsim, PlotsAreWrittenAsPngIntoTheRunDirectory)
-{
+TEST(Vqsim, PlotsAreWrittenAsPngIntoTheRunDirectory) {
     if (std::system("command -v gnuplot >/dev/null 2>&1") != 0) GTEST_SKIP() << "gnuplot is not installed";
     TempDir dir;
     const VqsimResult r = runVqsim("drive --seconds 6 --quiet --plots --run-dir " + (dir / "run").string() +
@@ -91,8 +88,7 @@ TEST(Vqsim, PlotsAreWrittenAsPngIntoTheRunDirectory)
     }
 }
 
-TEST(Vqsim, BadCommandLinesMissingFilesAndHelpAreAnsweredInWords)
-{
+TEST(Vqsim, BadCommandLinesMissingFilesAndHelpAreAnsweredInWords) {
     TempDir dir;
     const std::string common = " --run-dir " + (dir / "run").string() + " --data " SOLVI_DATA_DIR;
     // A real shared library that is not a car: the physics library itself.

@@ -13,8 +13,7 @@
 #include "support/run_vqsim.h"
 #include "support/temp_dir.h"
 
-TEST(WallImpact, OneBrushGivesOneToThreeDamageLinesAndTheCarDrivesAway)
-{
+TEST(WallImpact, OneBrushGivesOneToThreeDamageLinesAndTheCarDrivesAway) {
     TempDir dir;
     const std::filesystem::path script = dir / "wall.txt", run = dir / "run";
     std::ofstream(script) << "0 throttle 1\n3.2 shift up\n6.3 shift up\n8 steering 0.5\n10 steering 0\n"

@@ -24,8 +24,7 @@ using GetCarFn = void* (*)();
 
 // Calls the operation at `slot` of the object's table with no arguments.
 template <typename Result>
-Result callSlot(void* object, int slot)
-{
+Result callSlot(void* object, int slot) {
     void** table = *static_cast<void***>(object);
     auto fn = reinterpret_cast<Result (*)(void*)>(table[slot]);
     return fn(object);
@@ -33,26 +32,22 @@ Result callSlot(void* object, int slot)
 
 class PluginAbi : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         dInitODE2(0);
         fs::create_directories(dir / "out");
         fs::create_directories(dir / "replay");
         fs::create_directories(dir / "cars/solvi/engine");
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         if (handle) dlclose(handle);
         dCloseODE();
     }
-    void* load()
-    {
+    void* load() {
         handle = dlopen(SOLVI_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
         return handle;
     }
     // Unloads the library; true when it really left the process.
-    bool unload()
-    {
+    bool unload() {
         dlclose(handle);
         handle = nullptr;
         void* again = dlopen(SOLVI_PLUGIN_PATH, RTLD_NOW | RTLD_NOLOAD);
@@ -67,8 +62,7 @@ protected:
 
 }  // namespace
 
-TEST(PluginExports, DynamicSymbolTableDefinesOnlyTheTwoEntryPoints)
-{
+TEST(PluginExports, DynamicSymbolTableDefinesOnlyTheTwoEntryPoints) {
     const std::string command = std::string("nm -D --defined-only ") + SOLVI_PLUGIN_PATH;
     FILE* pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
@@ -84,8 +78,7 @@ TEST(PluginExports, DynamicSymbolTableDefinesOnlyTheTwoEntryPoints)
 }
 
 // Both entry points resolve and hand out the same car before and after init.
-TEST_F(PluginAbi, HostKnowingOnlySlotNumbersCanCallTheCar)
-{
+TEST_F(PluginAbi, HostKnowingOnlySlotNumbersCanCallTheCar) {
     ASSERT_NE(load(), nullptr) << dlerror();
     auto getCar = reinterpret_cast<GetCarFn>(dlsym(handle, "vqGetCar"));
     auto init = reinterpret_cast<VoidFn>(dlsym(handle, "vqInit"));
@@ -110,8 +103,7 @@ TEST_F(PluginAbi, HostKnowingOnlySlotNumbersCanCallTheCar)
     EXPECT_EQ(std::vector<uint32_t>(fields, fields + 5), (std::vector<uint32_t>{0, 0, 4294967295u, 0, 4294967295u}));
 }
 
-TEST_F(PluginAbi, UnloadWithoutInitWritesTheEngineCurvesAndNoReplay)
-{
+TEST_F(PluginAbi, UnloadWithoutInitWritesTheEngineCurvesAndNoReplay) {
     ASSERT_NE(load(), nullptr) << dlerror();
     testing::internal::CaptureStdout();
     ASSERT_TRUE(unload()) << "the library stayed loaded, so its car was never destroyed";
@@ -127,8 +119,7 @@ TEST_F(PluginAbi, UnloadWithoutInitWritesTheEngineCurvesAndNoReplay)
     EXPECT_TRUE(fs::is_empty(dir / "replay"));
 }
 
-TEST_F(PluginAbi, ReloadingBuildsAFreshCar)
-{
+TEST_F(PluginAbi, ReloadingBuildsAFreshCar) {
     for (int round = 0; round < 2; ++round) {
         ASSERT_NE(load(), nullptr) << dlerror();
         void* car = reinterpret_cast<GetCarFn>(dlsym(handle, "vqGetCar"))();

@@ -15,8 +15,7 @@ namespace {
 class IniReaderTest : public ::testing::Test {
 protected:
     // Writes the bytes exactly as given (binary), then loads them.
-    CIniReader& read(const std::string& bytes)
-    {
+    CIniReader& read(const std::string& bytes) {
         std::ofstream(dir / "data.ini", std::ios::binary) << bytes;
         reader.load(dir / "data.ini");
         return reader;
@@ -27,8 +26,7 @@ protected:
 };
 
 // The raw text a lookup returns: each case is one way of cutting the wrong span.
-TEST_F(IniReaderTest, ValueIsTheRawTextUpToTheCarriageReturn)
-{
+TEST_F(IniReaderTest, ValueIsTheRawTextUpToTheCarriageReturn) {
     const struct {
         const char *bytes, *section, *key, *value;
     } cases[] = {
@@ -52,8 +50,7 @@ TEST_F(IniReaderTest, ValueIsTheRawTextUpToTheCarriageReturn)
     }
 }
 
-TEST_F(IniReaderTest, NumbersFollowAtofAndAtoiAndSaturate)
-{
+TEST_F(IniReaderTest, NumbersFollowAtofAndAtoiAndSaturate) {
     auto& r = read("[HEADER]\r\nF= 12.5abc\r\nW=abc\r\nN=-17xyz\r\nBIG=99999999999\r\nSMALL=-99999999999\r\n"
                    "[LF]\nVALUES=3\nNAME=abc\n");
     EXPECT_TRUE(r.isLoaded());
@@ -69,8 +66,7 @@ TEST_F(IniReaderTest, NumbersFollowAtofAndAtoiAndSaturate)
     EXPECT_EQ(r.getInt("T", "K"), 0);
 }
 
-TEST_F(IniReaderTest, ContentEndsAtFirstZeroByteAndAMissingFileIsEmpty)
-{
+TEST_F(IniReaderTest, ContentEndsAtFirstZeroByteAndAMissingFileIsEmpty) {
     auto& r = read(std::string("[A]\r\nK=12\0[B]\r\nK=7\r\n", 20));
     EXPECT_EQ(r.contentSize(), 9u);
     EXPECT_EQ(r.getString("A", "K"), "12");

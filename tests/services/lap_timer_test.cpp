@@ -34,8 +34,7 @@ static_assert(std::is_same_v<decltype(CLapTimer::bestLapIndex), int32_t> &&
               std::is_same_v<decltype(CLapTimer::deltaToBestMs), int32_t> &&
               std::is_same_v<decltype(CLapTimer::lapArmed), bool> && sizeof(bool) == 1);
 
-TEST(LapTimerTest, StepsAreTruncatedToWholeMilliseconds)
-{
+TEST(LapTimerTest, StepsAreTruncatedToWholeMilliseconds) {
     CLapTimer t;
     t.addTime(0.0025f);
     EXPECT_EQ(t.currentMs, 2u);
@@ -50,8 +49,7 @@ TEST(LapTimerTest, StepsAreTruncatedToWholeMilliseconds)
     EXPECT_EQ(u.currentMs, 3000u);
 }
 
-TEST(LapTimerTest, TextsShowUnwrappedMinutes)
-{
+TEST(LapTimerTest, TextsShowUnwrappedMinutes) {
     CLapTimer t;
     EXPECT_EQ(t.bestLapText(), "0:00:000");  // no best lap yet
     t.currentMs = 3723456;
@@ -62,8 +60,7 @@ TEST(LapTimerTest, TextsShowUnwrappedMinutes)
     EXPECT_EQ(t.bestLapText(), "0:59:999");
 }
 
-TEST(LapTimerTest, FinishWithoutIntermediateCountsNothing)
-{
+TEST(LapTimerTest, FinishWithoutIntermediateCountsNothing) {
     CLapTimer t;
     t.currentMs = 5000;
     t.passFinishLine();
@@ -72,8 +69,7 @@ TEST(LapTimerTest, FinishWithoutIntermediateCountsNothing)
     EXPECT_EQ(t.deltaToBestMs, 5001);  // currentMs - all bits set, in 32 bits
 }
 
-TEST(LapTimerTest, TheFasterLapIsBestAndAnEqualOneDoesNotTakeIt)
-{
+TEST(LapTimerTest, TheFasterLapIsBestAndAnEqualOneDoesNotTakeIt) {
     CLapTimer t;
     t.currentMs = 40000;
     t.passIntermediate();
@@ -107,8 +103,7 @@ TEST(LapTimerTest, TheFasterLapIsBestAndAnEqualOneDoesNotTakeIt)
               std::make_tuple(3u, 1, 39000u, 0));
 }
 
-TEST(LapTimerTest, SprintMeasuresOnlyWhileRunning)
-{
+TEST(LapTimerTest, SprintMeasuresOnlyWhileRunning) {
     CLapTimer t;
     t.currentMs = 1200;
     t.startSprint();

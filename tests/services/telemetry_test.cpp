@@ -8,8 +8,7 @@
 
 namespace {
 
-TEST(TelemetryTest, UnknownNameIsReportedAndChangesNothing)
-{
+TEST(TelemetryTest, UnknownNameIsReportedAndChangesNothing) {
     CTelemetry t;
     t.addChannel("slip_lf");
     t.addSample("slip_lf", 0.1f);
@@ -20,8 +19,7 @@ TEST(TelemetryTest, UnknownNameIsReportedAndChangesNothing)
     EXPECT_EQ(t.findChannel("slip_LF"), nullptr);
 }
 
-TEST(TelemetryTest, DuplicateNameFeedsTheFirstChannel)
-{
+TEST(TelemetryTest, DuplicateNameFeedsTheFirstChannel) {
     CTelemetry t;
     t.addChannel("x");
     t.addChannel("x");
@@ -31,8 +29,7 @@ TEST(TelemetryTest, DuplicateNameFeedsTheFirstChannel)
     EXPECT_EQ(t.findChannel("x"), t.getChannels()[0].get());
 }
 
-TEST(TelemetryTest, DisabledRecorderRecordsAndReportsNothing)
-{
+TEST(TelemetryTest, DisabledRecorderRecordsAndReportsNothing) {
     CTelemetry t;
     EXPECT_TRUE(t.enabled);
     t.addChannel("x");

@@ -43,16 +43,14 @@ inline VqsimResult runVqsim(const std::string& arguments, const std::string& env
 inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // The number after "key": in a JSON text, NaN when it is missing or null.
-inline double jsonNumber(const std::string& text, const std::string& key)
-{
+inline double jsonNumber(const std::string& text, const std::string& key) {
     const size_t at = text.find("\"" + key + "\": ");
     if (at == std::string::npos || text.compare(at + key.size() + 4, 4, "null") == 0) return std::nan("");
     return std::stod(text.substr(at + key.size() + 4));
 }
 
 // Column `column` (1 = the first) of a run's telemetry CSV, 30 rows a second.
-inline std::vector<double> telemetryColumn(const std::filesystem::path& csv, int column)
-{
+inline std::vector<double> telemetryColumn(const std::filesystem::path& csv, int column) {
     std::ifstream in(csv);
     std::string line, cell;
     std::getline(in, line);
