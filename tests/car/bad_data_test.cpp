@@ -99,8 +99,7 @@ TEST(BadCarData, EachReaderRefusesWhatItsLawCannotUseNamesItAndKeepsItsValues) {
         {"none.ini", "[ENGINE]\r\n", soundKeeps, CSolviSoundSet::checkSoundDescription, "no [ENGINE] RPMREF"},
     };
     TempDir dir;
-    const fs::path previous = fs::current_path();
-    fs::current_path(dir.path());  // the setup store reads "setups/NAME"
+    WorkIn work(dir.path());  // the setup store reads "setups/NAME"
     fs::create_directories("setups");
     for (const auto& c : cases) {
         std::ofstream(c.file, std::ios::binary) << c.content;
@@ -117,7 +116,6 @@ TEST(BadCarData, EachReaderRefusesWhatItsLawCannotUseNamesItAndKeepsItsValues) {
     std::ofstream("setups/ones", std::ios::binary) << words(46, -1, 0.0f);
     EXPECT_EQ(CTyre::checkFile("ones.vqt"), "");
     EXPECT_FALSE(setupStoreKeeps("setups/ones"));
-    fs::current_path(previous);
 }
 
 // The skin cfg.ini names must be a folder under skins/; anything else is

@@ -131,10 +131,8 @@ TEST_F(CarTest, CopiesTheDriversNameAndClearsWheelEvents) {
     EXPECT_EQ(iface.getWheelEvent(2, true), 0);
 }
 
-TEST(CarLayout, BaseCarIsNotAvailable) {
-    TempDir dir;
-    WorkIn work(dir.path());
-    CCar car;
-    EXPECT_FALSE(static_cast<ICar&>(car).isAvailable());
-    EXPECT_FLOAT_EQ(static_cast<ICar&>(car).getConstant(), 0.0f);
+TEST_F(CarTest, TheBaseCarIsNotAvailable) {
+    CCar base;
+    EXPECT_FALSE(static_cast<ICar&>(base).isAvailable());
+    EXPECT_FLOAT_EQ(static_cast<ICar&>(base).getConstant(), 0.0f);
 }

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "chassis/suspension.h"
@@ -39,14 +38,10 @@ protected:
                            [&](const RTexture* t) { return t->name == name; });
     }
     static void replaceInFile(const std::string& file, const std::string& from, const std::string& to) {
-        std::ifstream in(file, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        std::string s = text.str();
+        std::string s = fileText(file);
         for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
             s.replace(at, from.size(), to);
-        in.close();
-        std::ofstream(file, std::ios::binary) << s;
+        writeFile(file, s);
     }
     static float needleAngle(const Matrix4& now, const Matrix4& rest) {
         return std::atan2(dot(now.xAxis(), rest.yAxis()), dot(now.xAxis(), rest.xAxis())) * 57.29578f;

@@ -102,22 +102,9 @@ TEST_F(BareCar, LapDistanceGrowsWithSpeedAndRestartsOnANewLap) {
     EXPECT_EQ(pos->values, (std::vector<float>{0.0f, 10.0f, 12.5f, 0.0f, 5.0f}));
 }
 
-TEST(ConcreteCarTelemetry, RecordsNothing) {
-    TempDir dir;
-    WorkIn work(dir.path());
-    testing::internal::CaptureStdout();
-    {
-        CSolvi car;
-        car.setupTelemetry();
-        car.telemetryCounter = 5;
-        car.recordTelemetry(0.003f);
-        EXPECT_TRUE(car.telemetry.getChannels().empty());
-    }
-    testing::internal::GetCapturedStdout();
-}
-
-// The concrete car's destructor writes the file, when there is a cfg folder.
-TEST(TyreTemperatureFile, HoldsEachWheelsInnerMiddleAndOuterTemperature) {
+// The concrete car records no telemetry; its destructor writes the tyre
+// temperature file, when there is a cfg folder.
+TEST(ConcreteCar, RecordsNoTelemetryAndWritesEachWheelsTyreTemperatures) {
     TempDir dir;
     WorkIn work(dir.path());
     CCar bare;
@@ -129,6 +116,10 @@ TEST(TyreTemperatureFile, HoldsEachWheelsInnerMiddleAndOuterTemperature) {
     testing::internal::CaptureStdout();
     {
         CSolvi car;
+        car.setupTelemetry();
+        car.telemetryCounter = 5;
+        car.recordTelemetry(0.003f);
+        EXPECT_TRUE(car.telemetry.getChannels().empty());
         for (int i = 0; i < 4; ++i) {
             car.wheels[i].tempInner = 80.0f + i;
             car.wheels[i].tempMiddle = 85.5f + i;

@@ -166,14 +166,3 @@ TEST(Matrix4Test, PlanarShadowLandsOnPlaneAlongLight) {
     }
 }
 
-TEST(Matrix4Test, PrintsFourBracketedRows) {
-    Matrix4 m;
-    m.setPosition(1.5f, -2, 0.25f);
-    testing::internal::CaptureStdout();
-    m.print();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "[ 1.000000 0.000000 0.000000 0.000000 ]\n"
-              "[ 0.000000 1.000000 0.000000 0.000000 ]\n"
-              "[ 0.000000 0.000000 1.000000 0.000000 ]\n"
-              "[ 1.500000 -2.000000 0.250000 1.000000 ]\n");
-}

@@ -75,9 +75,6 @@ std::vector<double> numberedFields(int shiftSpeed) {
 class SetupStoreTest : public ::testing::Test {
 protected:
     void SetUp() override { std::filesystem::create_directory("setups"); }
-    static void write(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
     // Loads the named setup and returns what it printed.
     static std::string load(CSetupStore& s, const std::string& name) {
         s.setName(name);
@@ -99,7 +96,7 @@ TEST(SetupStoreDefaultsTest, DamperSettingsOutsideOneToFiveClampToTheEnds) {
 
 TEST_F(SetupStoreTest, DefaultNameTouchesNoFileAndRestoresDefaults) {
     // Even a valid file called "default" is not read.
-    write("setups/default", kMarker + recordBody() + Bytes().i32(2).data);
+    writeFile("setups/default", kMarker + recordBody() + Bytes().i32(2).data);
     CSetupStore s;
     EXPECT_EQ(s.name, "default");
     s.springRates[0] = 1.0f;
@@ -114,8 +111,8 @@ TEST_F(SetupStoreTest, MarkedFileUsesCurrentLayoutUnmarkedTheOlder) {
     const std::string marked = kMarker + recordBody() + Bytes().i32(2).data, older = recordBody();
     ASSERT_EQ(marked.size(), 192u);
     ASSERT_EQ(older.size(), 184u);
-    write("setups/race", marked);
-    write("setups/old", older);
+    writeFile("setups/race", marked);
+    writeFile("setups/old", older);
     for (const char* name : {"race", "old"}) {
         SCOPED_TRACE(name);
         CSetupStore s;
@@ -127,9 +124,9 @@ TEST_F(SetupStoreTest, MarkedFileUsesCurrentLayoutUnmarkedTheOlder) {
 
 TEST_F(SetupStoreTest, MissingOrShortFileIsReportedAndLeavesNoHalfReadRecord) {
     // A marked file cut after a few fields, and an unmarked one 4 bytes short.
-    write("setups/cut", (kMarker + recordBody()).substr(0, 188));
-    write("setups/cut_old", recordBody().substr(0, 180));
-    write("setups/empty", "");
+    writeFile("setups/cut", (kMarker + recordBody()).substr(0, 188));
+    writeFile("setups/cut_old", recordBody().substr(0, 180));
+    writeFile("setups/empty", "");
     for (const char* name : {"nowhere", "cut", "cut_old", "empty"}) {
         CSetupStore s;
         s.springRates[0] = 1.0f;
@@ -141,13 +138,13 @@ TEST_F(SetupStoreTest, MissingOrShortFileIsReportedAndLeavesNoHalfReadRecord) {
 }
 
 TEST_F(SetupStoreTest, SetupDataReadsFirstEightBytesOrKeepsZeros) {
-    write("default.vqs", Bytes().i32(-2).f32(1.25f).data + "trailing bytes are ignored");
+    writeFile("default.vqs", Bytes().i32(-2).f32(1.25f).data + "trailing bytes are ignored");
     CSetupData d;
     d.load("default.vqs");
     EXPECT_EQ(d.intValue, -2);
     EXPECT_EQ(d.floatValue, 1.25f);
 
-    write("short.vqs", "1234567");
+    writeFile("short.vqs", "1234567");
     for (const char* path : {"absent.vqs", "short.vqs"}) {
         CSetupData z;
         testing::internal::CaptureStdout();
