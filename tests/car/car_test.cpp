@@ -31,11 +31,7 @@ public:
     bool isFinishLine(const TrackSurface*) override { return false; }
     bool isIntermediateLine(const TrackSurface*) override { return false; }
 
-    struct Query {
-        Vector3 from;
-        const TrackSurface* previous;
-        GroundQueryCache* cache;
-    };
+    struct Query { Vector3 from; const TrackSurface* previous; GroundQueryCache* cache; };
     std::vector<Query> queries;
     // Any address will do: the car only compares surfaces and hands them back.
     const TrackSurface* ground = reinterpret_cast<const TrackSurface*>(&queries);
@@ -97,7 +93,7 @@ TEST_F(CarTest, SetupNamedBeforeInitIsLoadedByInit) {
 
 // The name, constant and availability are called through the binary
 // interface in the plug-in tests.
-TEST_F(CarTest, AnswersBeforeItHasMoved) {
+TEST_F(CarTest, AnswersBeforeItHasMovedKeepsTheDriverAndClearsWheelEvents) {
     EXPECT_EQ(iface.getBody(), static_cast<CRigidBody*>(&car));
     EXPECT_EQ(iface.getMatrix(), &car.matrix);
     EXPECT_EQ(iface.getLapTimer(), &car.lapTimer);
@@ -116,9 +112,7 @@ TEST_F(CarTest, AnswersBeforeItHasMoved) {
     car.msSinceReset = 2500;
     iface.resetInputDelay();
     EXPECT_EQ(car.msSinceReset, 0);
-}
 
-TEST_F(CarTest, CopiesTheDriversNameAndClearsWheelEvents) {
     DriverRecord driver{"Ana"};
     iface.setDriver(&driver);
     driver.name = "changed later";

@@ -86,10 +86,7 @@ TEST_F(CollisionStage, OtherCarsWithinSixMetresAndLessThanTwoDeep) {
     TestHostCar other(1, p, {0, 0, 1});
     other.excludedA = false;
     host.carList.push_back(&other);
-    const struct {
-        float offset;
-        bool excludedA, excludedB, contact;
-    } cases[] = {
+    const struct { float offset; bool excludedA, excludedB, contact; } cases[] = {
         {5.99f, false, false, true}, {6.01f, false, false, false}, {5.1f, false, false, true},
         {4.9f, false, false, false}, {5.5f, true, false, false},   {5.5f, false, true, false},
     };

@@ -114,11 +114,7 @@ TEST_F(DriverControls, AutomaticClutch) {
 }
 
 TEST_F(DriverControls, AssistedShiftOpensTheClutchAndLiftsTheThrottle) {
-    const struct {
-        int mode, state;
-        unsigned gear;
-        float rate, target, throttle;
-    } cases[] = {
+    const struct { int mode, state; unsigned gear; float rate, target, throttle; } cases[] = {
         {2, 1, kSecond, 50, 0, 0},     // up: quick, throttle shut
         {2, 2, kSecond, 3, 0, 0.3f},   // down: slow, a blip of throttle
         {2, 1, kFirst, 20, 1, 0.8f},   // from first nothing changes

@@ -22,13 +22,9 @@ protected:
 // contacts over the host's 3 ms step, and a default tyre over 10 ms.
 TEST(ContactTest, SoftParametersFromSpringAndDamper) {
     EXPECT_EQ(CContact().contact.surface.mode, 5);
-    const struct {
-        float kp, kd, h;
-        double erp, cfm;
-    } cases[] = {{258000, 32200, 0.003f, 0.0234730, 3.03269e-5},
-                 {128000, 42200, 0.003f, 0.00901747, 2.34830e-5},
-                 {220000, 1500, 0.003f, 0.305556, 4.62963e-4},
-                 {180000, 1000, 0.01f, 0.642857, 3.57143e-4}};
+    const struct { float kp, kd, h; double erp, cfm; } cases[] = {
+        {258000, 32200, 0.003f, 0.0234730, 3.03269e-5}, {128000, 42200, 0.003f, 0.00901747, 2.34830e-5},
+        {220000, 1500, 0.003f, 0.305556, 4.62963e-4}, {180000, 1000, 0.01f, 0.642857, 3.57143e-4}};
     for (const auto& k : cases) {
         CContact soft;
         soft.setSoft(k.kp, k.kd, k.h);

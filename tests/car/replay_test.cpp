@@ -156,16 +156,15 @@ TEST_F(ReplayFile, HeaderAndFramesAreWrittenByteForByte) {
     EXPECT_EQ(u32At(file, 372 + 193 + 193 + 40), 0xFFFFFFFFu);  // bestLapMs
 }
 
-TEST_F(ReplayFile, MoreThan255OtherCarsAreCutTo255) {
+// Texts are cut to fit their fields with their zero; more than 255 other
+// cars to the 255 a frame's count can say.
+TEST_F(ReplayFile, TextsAndOtherCarsAreCutToFit) {
     const auto f = sampleFrame(0, 300, false);
     Bytes out;
     f->write(out);
     EXPECT_EQ(out[192], 255);
     EXPECT_EQ(out.size(), 193u + 255u * 16u);
     EXPECT_EQ(f->fileBytes(), out.size());
-}
-
-TEST_F(ReplayFile, TextsAreCutToFitTheirFieldsWithTheirZero) {
     replay.texts[0] = std::string(100, 'a');
     replay.texts[1] = std::string(100, 'b');
     replay.texts[2] = std::string(200, 'c');
@@ -242,12 +241,7 @@ TEST_F(ReplayFile, DamagedFilesKeepTheWholeFramesAndSayWhatWasWrong) {
     ASSERT_TRUE(replay.save((dir / "cr").string()));
     const Bytes whole = fileBytes(dir / "cr");
 
-    struct Case {
-        const char* name;
-        Bytes bytes;
-        int frames;
-        const char* message;
-    };
+    struct Case { const char* name; Bytes bytes; int frames; const char* message; };
     Bytes cut = whole;
     cut.resize(whole.size() - 1);  // the last frame lacks its last byte
     Bytes lapTimesCut = whole;
@@ -465,9 +459,7 @@ TEST_F(ReplayOnStrip, ShowingAFrameDrivesWhatTheHostSeesUntilTheViewIsLeft) {
 
 TEST_F(ReplayOnStrip, WheelSoundRisesWithTheSkidAndAudibleSkidsAreFlagged) {
     CWheel& w = car->wheels[0];
-    struct Case {
-        float slip, skid, expected;
-    };
+    struct Case { float slip, skid, expected; };
     for (const Case& c : {Case{0.5f, 0.0f, 0.0f}, Case{0.97f, 0.0f, 0.0f}, Case{0.98f, 0.0f, 16500.0f},
                           Case{-0.98f, 0.0f, 16500.0f}, Case{0.0f, 0.5f, 22250.0f}, Case{0.0f, 3.0f, 28000.0f}}) {
         w.slipRatio = c.slip;

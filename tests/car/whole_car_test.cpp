@@ -45,9 +45,11 @@ protected:
 
 }  // namespace
 
-TEST_F(CarOnStrip, SettlesAtASteadyRideHeight) {
+// At rest it settles, parked and frozen, until throttle in gear releases it.
+TEST_F(CarOnStrip, SettlesAtASteadyRideHeightParkedUntilThrottleInGear) {
     drive(3.0f, {});
     const float settled = car->getPosition().y;
+    EXPECT_GE(car->parkedFrames, 400);  // at rest, no throttle
     drive(1.0f, {});
     EXPECT_NEAR(car->getPosition().y, settled, 0.001f);
     EXPECT_GT(settled, 0.15f);  // the body origin above the flat ground, m
@@ -58,6 +60,13 @@ TEST_F(CarOnStrip, SettlesAtASteadyRideHeight) {
         EXPECT_GT(wheel.load, 2000.0f);  // about a quarter of the car's weight each
         EXPECT_LT(wheel.load, 4500.0f);
     }
+    DriverInputs in;
+    in.shiftUp = true;
+    drive(0.5f, in);
+    in.shiftUp = false;
+    in.throttle = 1.0f;
+    drive(kDt, in);
+    EXPECT_EQ(car->parkedFrames, 0);
 }
 
 // The sprint clock times 2 to 100 km/h; then, coasting with the wheel let
@@ -82,18 +91,6 @@ TEST_F(CarOnStrip, SprintsRollsStraightWithTheWheelLetGoAndStopsUnderBraking) {
     drive(6.0f, brake);
     EXPECT_LT(car->speed, 0.1f);
     EXPECT_FALSE(std::isnan(car->getPosition().x));
-}
-
-TEST_F(CarOnStrip, ParkedCarFreezesAndThrottleInGearReleasesIt) {
-    drive(3.0f, {});
-    EXPECT_GE(car->parkedFrames, 400);  // at rest, no throttle
-    DriverInputs in;
-    in.shiftUp = true;
-    drive(0.5f, in);
-    in.shiftUp = false;
-    in.throttle = 1.0f;
-    drive(kDt, in);
-    EXPECT_EQ(car->parkedFrames, 0);
 }
 
 TEST_F(CarOnStrip, StepRunsItsSectionsInOrderAndOnlyWithAProfiler) {

@@ -24,30 +24,28 @@ CCurve twoPoints() {
     return c;
 }
 
-TEST(CurveTest, FlatBeyondEndsLinearBetweenExactOnPoints) {
+TEST(CurveTest, FlatBeyondEndsLinearBetweenExactOnPointsWhateverTheOrder) {
     CCurve c;
     c.addValue(0.0f, 10.0f);
     c.addValue(100.0f, 30.0f);
     c.addValue(300.0f, 10.0f);
     const float xy[][2] = {{-50, 10}, {1e9f, 10}, {0, 10}, {100, 30}, {300, 10}, {50, 20}, {200, 20}, {25, 15}};
     for (const auto& [x, y] : xy) EXPECT_FLOAT_EQ(c.getValue(x), y) << x;
-}
-
-TEST(CurveTest, OnePointEmptyAndUnsortedCurves) {
+    // One point, none, and points out of order.
     CCurve one;
     one.addValue(5.0f, 7.0f);
     for (float x : {-1e6f, 0.0f, 5.0f, 6.0f, 1e6f}) EXPECT_FLOAT_EQ(one.getValue(x), 7.0f) << x;
     EXPECT_FLOAT_EQ(CCurve().getValue(3.0f), 0.0f);
     // Nothing sorts: the walk takes the first X[i] >= x.
-    CCurve c;
-    c.addValue(0.0f, 0.0f);
-    c.addValue(10.0f, 100.0f);
-    c.addValue(5.0f, -100.0f);
-    EXPECT_FLOAT_EQ(c.getValue(5.0f), 50.0f);
-    EXPECT_FLOAT_EQ(c.getValue(20.0f), -100.0f);
+    CCurve unsorted;
+    unsorted.addValue(0.0f, 0.0f);
+    unsorted.addValue(10.0f, 100.0f);
+    unsorted.addValue(5.0f, -100.0f);
+    EXPECT_FLOAT_EQ(unsorted.getValue(5.0f), 50.0f);
+    EXPECT_FLOAT_EQ(unsorted.getValue(20.0f), -100.0f);
 }
 
-TEST(CurveResampleTest, EngineExportGridAndASinglePrecisionRunningSum) {
+TEST(CurveResampleTest, EngineExportGridASinglePrecisionRunningSumAndBadSteps) {
     CCurve c = twoPoints();
     c.resample(500.0f, 0.0f, 15000.0f);
     ASSERT_EQ(c.size(), 31u);
@@ -61,10 +59,9 @@ TEST(CurveResampleTest, EngineExportGridAndASinglePrecisionRunningSum) {
     ASSERT_EQ(c.size(), 10u);
     float x = 0.0f;
     for (std::size_t i = 0; i < c.size(); ++i, x += 0.1f) EXPECT_EQ(c.X[i], x);
-}
 
-TEST(CurveResampleTest, BadStepLeavesCurveAlone) {
-    CCurve c = twoPoints();
+    // A step that is not positive leaves the curve alone.
+    c = twoPoints();
     testing::internal::CaptureStdout();
     c.resample(0.0f, 0.0f, 10.0f);
     c.resample(-1.0f, 0.0f, 10.0f);

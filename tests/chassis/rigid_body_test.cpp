@@ -23,7 +23,7 @@ protected:
     CRigidBody body;
 };
 
-TEST_F(RigidBodyTest, PoseReachesTheFrame) {
+TEST_F(RigidBodyTest, PoseReachesTheFrameAndBoxMassIsExact) {
     // Attach keeps the frame's orientation: forward along world +X.
     body.setOrientation({1, 0, 0}, {0, 1, 0});
     body.attach(&physics);
@@ -40,10 +40,8 @@ TEST_F(RigidBodyTest, PoseReachesTheFrame) {
     body.setPosition(Vector3{4, 5, 6});
     expectVec(body.getPosition(), 4, 5, 6);
     expectVec(body.matrix.getPosition(), 4, 5, 6);
-}
 
-TEST_F(RigidBodyTest, BoxMassIsExact) {
-    body.attach(&physics);
+    // The box mass is exactly the mass asked for.
     for (float side : {0.05f, 0.371f, 13.0f}) {
         body.setMassBox(1263.7f, 1.2f, side, 3.4f);
         EXPECT_EQ(body.getMass(), 1263.7f);
@@ -67,10 +65,7 @@ TEST_F(RigidBodyTest, VelocitiesAndForcesOfATurnedBody) {
     expectVec(body.getPointVelocity({0, 0, 1}), 1, 0, -2);
 
     using Add = void (CRigidBody::*)(float, float, float, float, float, float);
-    struct Case {
-        Add add;
-        float p[3], f[3], force[3], torque[3];
-    } cases[] = {
+    struct Case { Add add; float p[3], f[3], force[3], torque[3]; } cases[] = {
         {&CRigidBody::addForceAtPos, {10, 1, 0}, {0, 0, 5}, {0, 0, 5}, {5, 0, 0}},
         {&CRigidBody::addForceAtLocalPos, {0, 1, 0}, {0, 0, 5}, {0, 0, 5}, {5, 0, 0}},
         {&CRigidBody::addLocalForceAtPos, {10, 1, 0}, {5, 0, 0}, {0, 0, -5}, {-5, 0, 0}},

@@ -84,10 +84,7 @@ TEST(Tyre, MagicFormulaAtWorkedPoints) {
 //    the load on where L = 0 (2450 + 1 / 6.36e-5 = 18173.3 N).
 TEST(Tyre, ForcesAtWorkedPoints) {
     const float any = std::nanf("");
-    const struct {
-        Patch in;
-        float fx, fy, mz;
-    } cases[] = {
+    const struct { Patch in; float fx, fy, mz; } cases[] = {
         {{.alpha = 5}, 0, 2518.44f, 1106.29f},
         {{.alpha = -5}, 0, -2518.44f, -1106.29f},
         {{.alpha = 5, .contact = false}, any, 0, 1106.29f},

@@ -116,10 +116,7 @@ TEST(AseLoader, ExporterFileLoadsAlikeInEveryEncodingItComesIn) {
               "tex/sky.tga, tex/seat fabric.tga, tex/dash.tga, 2 materials");
     EXPECT_EQ(plain.loader.problemCount, 1) << plain.problems();
     EXPECT_NE(plain.problems().find("\"Car Root\""), std::string::npos) << plain.problems();
-    const struct {
-        const char* encoding;
-        std::string bytes;
-    } cases[] = {
+    const struct { const char* encoding; std::string bytes; } cases[] = {
         {"CRLF", replaceAll(lf, "\n", "\r\n")},
         {"CR", replaceAll(lf, "\n", "\r")},
         {"UTF-8 mark", "\xEF\xBB\xBF" + replaceAll(lf, "\n", "\r\n")},
@@ -215,12 +212,7 @@ TEST(AseLoader, SmallCasesGiveTheirFixedNumbers) {
         expectNear(rig.loader.geometries[0]->normals[1], {0.0f, 0.0f, -1.0f});
     }
     // Material lines.
-    const struct {
-        const char* line;
-        float alpha;
-        int blend;
-        float power;
-    } materials[] = {
+    const struct { const char* line; float alpha; int blend; float power; } materials[] = {
         {"*MATERIAL_TRANSPARENCY 0.25", 0.75f, 0, 0.0f},
         {"*MATERIAL_TRANSPARENCY 0.0000", 1.0f, 4, 0.0f},
         {"*MATERIAL_SHINESTRENGTH 0.5", 1.0f, 4, 76.0f},
@@ -234,10 +226,7 @@ TEST(AseLoader, SmallCasesGiveTheirFixedNumbers) {
         EXPECT_FLOAT_EQ(rig.loader.materials[0]->power, m.power);
     }
     // Bitmap paths of every kind come to the texture folder as TGA files.
-    const struct {
-        const char* bitmap;
-        const char* name;
-    } bitmaps[] = {
+    const struct { const char* bitmap; const char* name; } bitmaps[] = {
         {R"(C:\maps\paint.bmp)", "cars/solvi/texture/paint.tga"},
         {R"(\\server\share\My Maps\rear lights.jpeg)", "cars/solvi/texture/rear lights.tga"},
         {"D:/art/gauge", "cars/solvi/texture/gauge.tga"},
@@ -310,12 +299,7 @@ TEST(AseLoader, DamagedFilesLoadWhatTheyCanAndSayWhatTheySkipped) {
     std::string chain;  // each object the child of the one before
     for (int i = 0; i < 300; ++i)
         chain += "*GEOMOBJECT {\n*NODE_NAME \"n" + std::to_string(i) + "\"\n*NODE_PARENT \"n" + std::to_string(i - 1) + "\"\n}\n";
-    const struct {
-        const char* what;
-        std::string text;
-        int triangles;
-        const char* reported;
-    } cases[] = {
+    const struct { const char* what; std::string text; int triangles; const char* reported; } cases[] = {
         {"hierarchy too deep", chain, 0, "deeper than 256 frames at \"n256\""},
         {"vertex index past the list", meshObject({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {"0 1 7", "0 1 2"}), 1,
          "vertex 7 is outside the 3 vertices"},

@@ -111,7 +111,7 @@ TEST(EngineFrameTest, TimeScaleFollowsTheFrameTimeAndTheLimiterHoldsFramesTo33Ms
     e.system.setClockSource(nullptr);
 }
 
-TEST(EngineStateTest, AmbientVertexFormatCacheAlphaTestAndStageCache) {
+TEST(EngineStateTest, AmbientVertexFormatCacheAlphaTestStageCacheMatrixStackAndDepthOffset) {
     GraphicsRig rig;
     REngine& e = rig.e();
     RecordingDevice& d = rig.device;
@@ -140,11 +140,7 @@ TEST(EngineStateTest, AmbientVertexFormatCacheAlphaTestAndStageCache) {
     e.unbindTextures(false);
     e.unbindTextures(false);  // nothing left to unbind
     EXPECT_EQ(d.calls(Call::SetTexture), 2);
-}
 
-TEST(EngineStateTest, MatrixStackAndDepthOffset) {
-    GraphicsRig rig;
-    REngine& e = rig.e();
     Matrix4 a;
     a.setPosition(1, 0, 0);
     e.matrixStack.push();

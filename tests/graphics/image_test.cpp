@@ -37,8 +37,6 @@ std::vector<uint8_t> topDownRgba(const RImage& image) {
     return out;
 }
 
-void keyLikeLoadTga(std::vector<uint8_t>& rgba) { rgba = keyed(TestPicture{0, 0, rgba}).rgba; }
-
 bool load(RImage& image, const std::string& path, std::string& out) {
     testing::internal::CaptureStdout();
     const bool ok = image.loadTga(path);
@@ -95,7 +93,7 @@ TEST(TgaTest, DecodesFilesOfOtherToolsAndMatchesImageMagick) {
 
         if (haveImageMagick()) {
             std::vector<uint8_t> magick = magickRgba(path, (dir / "magick.rgba").string());
-            if (c.layout.bits == 24) keyLikeLoadTga(magick);
+            if (c.layout.bits == 24) magick = keyed(TestPicture{0, 0, magick}).rgba;  // as loadTga keys
             EXPECT_EQ(topDownRgba(image), magick);
         }
     }

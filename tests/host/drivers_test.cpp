@@ -90,7 +90,7 @@ TEST_F(AutopilotTest, WaitsForTheCarThenShiftsWithSinglePressesAndRespectsTheRev
     EXPECT_FALSE(b.shiftDown);
 }
 
-TEST(ScriptDriver, HoldsInputsAndPressesShiftsOnce) {
+TEST(ScriptDriver, HoldsInputsPressesShiftsOnceAndReportsBadLines) {
     TempDir dir;
     std::ofstream(dir / "run.txt") << "# launch\n0 throttle 1\n0.5 shift up\n\n2 steering -0.25 # turn\n3 brake 0.5\n";
     ScriptDriver script;
@@ -115,10 +115,8 @@ TEST(ScriptDriver, HoldsInputsAndPressesShiftsOnce) {
     EXPECT_EQ(in.throttle, 1.0f);
     EXPECT_EQ(in.steering, -0.25f);
     EXPECT_EQ(in.brake, 0.5f);
-}
 
-TEST(ScriptDriver, ReportsBadLines) {
-    TempDir dir;
+    // Lines it cannot use are refused with their number.
     const std::pair<const char*, const char*> cases[] = {
         {"1 throttle 1\n0.5 brake 1\n", ":2: times must not go backwards"},
         {"0 throttle 1.5\n", ":1: throttle runs from 0 to 1"},
@@ -128,9 +126,8 @@ TEST(ScriptDriver, ReportsBadLines) {
     };
     for (const auto& [text, message] : cases) {
         std::ofstream(dir / "bad.txt") << text;
-        ScriptDriver script;
-        std::string error;
-        EXPECT_FALSE(script.load((dir / "bad.txt").string(), error)) << text;
+        ScriptDriver bad;
+        EXPECT_FALSE(bad.load((dir / "bad.txt").string(), error)) << text;
         EXPECT_NE(error.find(message), std::string::npos) << error;
     }
 }

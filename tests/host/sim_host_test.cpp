@@ -5,8 +5,9 @@
 
 #include "host/sim_host.h"
 
-TEST(SimHost, NamedFlagsAreOffUnlessGivenAndStayValid) {
-    SimHost host;
+TEST(SimHost, NamedFlagsCarListMessagesLapsAndShifts) {
+    std::FILE* sink = std::tmpfile();
+    SimHost host(sink);
     IHostFlag* engineCurve = host.flag("LOADENGINECURVE");
     ASSERT_NE(engineCurve, nullptr);
     EXPECT_FALSE(engineCurve->isSet());
@@ -15,11 +16,7 @@ TEST(SimHost, NamedFlagsAreOffUnlessGivenAndStayValid) {
     host.setFlag("LOADENGINECURVE");
     EXPECT_TRUE(engineCurve->isSet());  // a flag the car already holds sees the change
     EXPECT_FALSE(host.flag("OTHER")->isSet());
-}
 
-TEST(SimHost, CarListMessagesLapsAndShifts) {
-    std::FILE* sink = std::tmpfile();
-    SimHost host(sink);
     EXPECT_EQ(host.carByNumber(0), nullptr);
     EXPECT_EQ(host.carByNumber(-1), nullptr);
     EXPECT_EQ(host.cars(), &host.carList);
@@ -41,3 +38,4 @@ TEST(SimHost, CarListMessagesLapsAndShifts) {
     EXPECT_EQ(host.shiftsStarted, 1);
     EXPECT_EQ(host.shiftsFinished, 1);
 }
+

@@ -139,11 +139,7 @@ TEST_F(BundledTrack, GridLookupFindsTheSameSegmentAsAFullScan) {
 
 TEST(TrackFile, BadFilesAreReportedWithTheirLine) {
     TempDir dir;
-    const struct {
-        const char* file;
-        const char* text;
-        const char* message;
-    } cases[] = {
+    const struct { const char* file; const char* text; const char* message; } cases[] = {
         {"none.txt", nullptr, "cannot open the track file"},
         {"short.txt", "name t\npoints 4\n0 0 0\n10 0 0\n10 0 10\n", "promises 4 points, the file holds 3"},
         {"key.txt", "name t\nbanking 3\npoints 3\n0 0 0\n10 0 0\n10 0 10\n", "key.txt:2: unknown key 'banking'"},

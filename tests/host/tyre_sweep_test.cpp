@@ -119,11 +119,7 @@ TEST(VqsimTyre, PrintsTheCurvesOfTheParameterSetItPicksOrSaysWhatIsWrong) {
     fs::copy_file(kFront, other);
     std::ofstream((dir / "short.vqt").string()) << "abc";
     const std::vector<std::string> raw = {"raw: the tyre model's defaults", "alignB 0.65", "camber -2.5 deg"};
-    const struct {
-        std::string args;
-        int exitCode;
-        std::vector<std::string> said;
-    } cases[] = {
+    const struct { std::string args; int exitCode; std::vector<std::string> said; } cases[] = {
         {kFront + " --load 4000 --csv " + csv.string(), 0,
          {"the car's front tyre values", "peak lateral force: ", "peak longitudinal force: "}},
         {kFront + " --raw --camber -2.5 --load 2500", 0, raw},

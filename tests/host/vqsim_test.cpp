@@ -94,11 +94,7 @@ TEST(Vqsim, BadCommandLinesMissingFilesAndHelpAreAnsweredInWords) {
     // A real shared library that is not a car: the physics library itself.
     Dl_info info{};
     ASSERT_NE(dladdr(reinterpret_cast<void*>(&dInitODE2), &info), 0);
-    const struct {
-        std::string args;
-        int exitCode;
-        std::vector<std::string> said;
-    } cases[] = {
+    const struct { std::string args; int exitCode; std::vector<std::string> said; } cases[] = {
         {"probe --plugin " + (dir / "nothing.so").string() + common, 1, {"cannot load the car plug-in", "nothing.so"}},
         {std::string("probe --plugin ") + info.dli_fname + common, 1, {"does not export vqInit"}},
         {"probe --run-dir " + (dir / "run").string() + " --data " + (dir / "none").string(), 1,

@@ -58,12 +58,7 @@ TEST_F(SolviSoundSetTest, InitStartsTheEngineNoteSilentAndLooping) {
 }
 
 TEST_F(SolviSoundSetTest, EngineNotePitchAndLevelFollowTheEngine) {
-    struct Case {
-        int32_t rpm;
-        float level;
-        int64_t hz;
-        int64_t volume;
-    };
+    struct Case { int32_t rpm; float level; int64_t hz; int64_t volume; };
     for (const Case c : {Case{4000, 0.4f, 11025, 19656}, Case{8000, 1.0f, 22050, 32760}, Case{1000, 0.2f, 2756, 9828}}) {
         sounds.updateEngineSound(driving(c.rpm, c.level, 0));
         EXPECT_EQ(mixer.lastOf(Op::SetFrequency, 1)->ints[2], c.hz) << c.rpm;
@@ -82,11 +77,7 @@ TEST_F(SolviSoundSetTest, EngineNotePitchAndLevelFollowTheEngine) {
 }
 
 TEST_F(SolviSoundSetTest, RoadNoiseRisesWithSpeedOnlyInALiveCar) {
-    struct Case {
-        float speed;
-        int64_t hz;
-        int64_t volume;
-    };
+    struct Case { float speed; int64_t hz; int64_t volume; };
     for (const Case c : {Case{25, 10050, 13104}, Case{60, 11450, 26208}, Case{0, 9050, 0}}) {
         sounds.updateEngineSound(driving(3000, 0.5f, c.speed));
         EXPECT_EQ(mixer.lastOf(Op::SetFrequency, 7)->ints[2], c.hz) << c.speed;

@@ -36,12 +36,10 @@ public:
     }
     virtual ~TestHostCar() = default;
 
-    void release() override { released = true; }
     void restoreState(const uint8_t* record) override { restored.assign(record, record + kHostCarStateBytes); }
     void fillState(uint8_t* record) override {
         std::memset(record, 0xA5, kHostCarStateBytes);
         record[0] = number_;
-        record[1] = static_cast<uint8_t>(++fills);
     }
     Vector3& getPosition(Vector3& out) override {
         out = pose.getPosition();
@@ -53,8 +51,6 @@ public:
 
     Matrix4 pose;
     bool excludedA = true, excludedB = false;  // not collided with unless a test says so
-    int fills = 0;
-    bool released = false;
     std::vector<uint8_t> restored;
 
 private:
