@@ -87,7 +87,7 @@ TEST_F(SolviModel, WheelAndCockpitFramesComeFromTheModels) {
     EXPECT_TRUE(car->cockpitSteeringWheel->visible);
 }
 
-TEST_F(SolviModel, NeedlesTurnWithRpmAndSpeedFromTheirRestPose) {
+TEST_F(SolviModel, NeedlesTurnFromTheirRestPoseAndLampsLightWhileTheirAidActs) {
     drive(0.5f);
     for (int k = 0; k < 2; ++k) {  // repeated updates do not accumulate
         car->carEngine.rpm = 3000;
@@ -97,9 +97,6 @@ TEST_F(SolviModel, NeedlesTurnWithRpmAndSpeedFromTheirRestPose) {
     EXPECT_NEAR(needleAngle(car->rpmNeedle->matrix, car->rpmNeedleRest), 3000 * 0.001f * -19.0f, 0.01f);
     EXPECT_NEAR(needleAngle(car->speedNeedle->matrix, car->speedNeedleRest), 25.0f * 3.6f * -0.58f, 0.01f);
     EXPECT_NEAR((car->rpmNeedle->getPosition() - car->rpmNeedleRest.getPosition()).length(), 0.0f, 1e-6f);
-}
-
-TEST_F(SolviModel, LampsLightWhileTheirAidActs) {
     car->abs.acting = true;
     car->tractionControl.acting = false;
     car->updateInstruments(kDt);

@@ -56,7 +56,7 @@ TEST_F(BundledTrack, IsAClosedLoopOfTwoToFourKilometresStraightButForItsCurves) 
     EXPECT_NEAR(tightest, 1.0f / 35.0f, 0.004f);  // the 35 m hairpin
 }
 
-TEST_F(BundledTrack, SurfacesByDistanceFromTheCentreOnBothSides) {
+TEST_F(BundledTrack, SurfacesByDistanceFromTheCentreOnBothSidesAndTimingStripsOfTheirOwn) {
     const float s = 400.0f;  // on the main straight, away from the timing strips
     for (float side : {1.0f, -1.0f}) {
         EXPECT_EQ(kindAt(s, side * 0.0f), 0);
@@ -65,23 +65,7 @@ TEST_F(BundledTrack, SurfacesByDistanceFromTheCentreOnBothSides) {
         EXPECT_EQ(kindAt(s, side * 12.0f), 1);  // gravel
         EXPECT_EQ(kindAt(s, side * 24.0f), 3);  // sand
     }
-}
-
-TEST_F(BundledTrack, GroundFollowsTheCentreLineHeightWithAnUpwardNormal) {
-    for (float s : {10.0f, 700.0f, 1500.0f, 2500.0f}) {
-        Vector3 hit, normal;
-        const SurfaceInfo* info = nullptr;
-        const Vector3 probe = at(s, 3.0f);
-        track.queryGround(probe, hit, normal, nullptr, &info, nullptr, 0);
-        EXPECT_FLOAT_EQ(hit.x, probe.x);
-        EXPECT_FLOAT_EQ(hit.z, probe.z);
-        EXPECT_NEAR(hit.y, track.centreAt(s).y, 0.01f) << s;
-        EXPECT_NEAR(normal.length(), 1.0f, 1e-5f);
-        EXPECT_GT(normal.y, 0.99f);  // gentle slopes only
-    }
-}
-
-TEST_F(BundledTrack, TimingStripsAreSurfacesOfTheirOwn) {
+    // The timing strips are surfaces of their own.
     Vector3 hit, normal;
     const SurfaceInfo* info = nullptr;
     const float finish = track.finishAt();
@@ -98,6 +82,20 @@ TEST_F(BundledTrack, TimingStripsAreSurfacesOfTheirOwn) {
         intermediates += track.isIntermediateLine(surface) ? 1 : 0;
     }
     EXPECT_EQ(intermediates, 4);  // a 2 m strip sampled every 0.5 m
+}
+
+TEST_F(BundledTrack, GroundFollowsTheCentreLineHeightWithAnUpwardNormal) {
+    for (float s : {10.0f, 700.0f, 1500.0f, 2500.0f}) {
+        Vector3 hit, normal;
+        const SurfaceInfo* info = nullptr;
+        const Vector3 probe = at(s, 3.0f);
+        track.queryGround(probe, hit, normal, nullptr, &info, nullptr, 0);
+        EXPECT_FLOAT_EQ(hit.x, probe.x);
+        EXPECT_FLOAT_EQ(hit.z, probe.z);
+        EXPECT_NEAR(hit.y, track.centreAt(s).y, 0.01f) << s;
+        EXPECT_NEAR(normal.length(), 1.0f, 1e-5f);
+        EXPECT_GT(normal.y, 0.99f);  // gentle slopes only
+    }
 }
 
 TEST_F(BundledTrack, WallFacesTheRoadOnlyWhenTheCarIsNearIt) {

@@ -94,7 +94,7 @@ TEST(SetupStoreDefaultsTest, DamperSettingsOutsideOneToFiveClampToTheEnds) {
     EXPECT_EQ(dampingForSetting(6), 8500.0f);
 }
 
-TEST_F(SetupStoreTest, DefaultNameTouchesNoFileAndRestoresDefaults) {
+TEST_F(SetupStoreTest, DefaultNameTouchesNoFileMarkedFilesUseTheCurrentLayoutUnmarkedTheOlder) {
     // Even a valid file called "default" is not read.
     writeFile("setups/default", kMarker + recordBody() + Bytes().i32(2).data);
     CSetupStore s;
@@ -103,11 +103,8 @@ TEST_F(SetupStoreTest, DefaultNameTouchesNoFileAndRestoresDefaults) {
     s.shiftSpeed = 2;
     EXPECT_EQ(load(s, "default"), "");
     EXPECT_EQ(fields(s), fields(CSetupStore()));
-}
-
-// A marked file (192 bytes) carries the shift speed; the older, unmarked
-// layout (184 bytes) keeps the one already set.
-TEST_F(SetupStoreTest, MarkedFileUsesCurrentLayoutUnmarkedTheOlder) {
+    // A marked file (192 bytes) carries the shift speed; the older, unmarked
+    // layout (184 bytes) keeps the one already set.
     const std::string marked = kMarker + recordBody() + Bytes().i32(2).data, older = recordBody();
     ASSERT_EQ(marked.size(), 192u);
     ASSERT_EQ(older.size(), 184u);

@@ -79,7 +79,7 @@ TEST_F(SoundChannelTest, OutOfRangeValuesKeepTheOldOnes) {
     EXPECT_EQ(mixer.lastOf(Op::SetVolume, 2)->ints[2], 8190);
 }
 
-TEST_F(SoundChannelTest, FirstPlaySends22050ThenLoops) {
+TEST_F(SoundChannelTest, FirstPlaySends22050ThenLoopsAndPlayQueuedStartsOnce) {
     RSoundChannel* channel = system.channel(1);
     channel->play(-1);  // nothing attached: nothing happens
     EXPECT_TRUE(mixer.callsOf(Op::PlayEx).empty());
@@ -94,10 +94,9 @@ TEST_F(SoundChannelTest, FirstPlaySends22050ThenLoops) {
     EXPECT_EQ(mixer.calls[0].ints, (std::vector<int64_t>{1, 32, 22050}));
     EXPECT_EQ(mixer.calls[1].ints, (std::vector<int64_t>{1, 1, 42, -1, 0}));
     EXPECT_EQ(mixer.calls[2].ints, (std::vector<int64_t>{1, 1, 42, 2, 0}));
-}
 
-TEST_F(SoundChannelTest, PlayQueuedStartsOnceAndReportsIt) {
-    RSoundChannel* channel = system.channel(4);
+    // A queued one-shot starts once, says so, and reports when it is done.
+    channel = system.channel(4);
     channel->attach(buffer);
     mixer.clear();
     testing::internal::CaptureStdout();
