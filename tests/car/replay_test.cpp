@@ -308,7 +308,7 @@ TEST(ReplayControl, MovesByTenAndByOneAndWraps) {
 // ---------------------------------------------------------------------------
 // The whole car
 
-TEST_F(ReplayOnStrip, FrameHoldsTheCarTheOtherCarsAndTheHostCarStates) {
+TEST_F(ReplayOnStrip, FrameHoldsTheCarTheOtherCarsTheHostCarStatesAndLapTimes) {
     TestHostCar listed(0, {5, 0, 5}, {0, 0, 1});
     host.carList.push_back(&listed);
     TestHostCar ahead(1, {3.0f, 1.5f, 80.0f}, Vector3{1, 0, 1}.normalised());  // heading 45 degrees
@@ -339,9 +339,7 @@ TEST_F(ReplayOnStrip, FrameHoldsTheCarTheOtherCarsAndTheHostCarStates) {
     EXPECT_EQ(f.carStates[0][191], 0xA5);
     host.carList.clear();
     car->setOtherCars(nullptr);
-}
-
-TEST_F(ReplayOnStrip, LapTimesGoIntoAFrameEveryTenSecondsAndOnANewLap) {
+    // Lap times go into a frame every ten seconds and on a new lap.
     auto timedFrames = [&](int from) {
         int n = 0;
         for (int i = from; i < car->replay.frameCount(); ++i) n += car->replay.frames[i]->hasLapTimes;

@@ -136,7 +136,7 @@ TEST(ConcreteCar, RecordsNoTelemetryAndWritesEachWheelsTyreTemperatures) {
 // ---------------------------------------------------------------------------
 // On the strip, with real suspension units
 
-TEST_F(TelemetryOnStrip, SuspensionChannelsAreTheUnitsTravelAndItsSpeed) {
+TEST_F(TelemetryOnStrip, SuspensionChannelsAndTheStatusReportOfTheSpringsAndBars) {
     car->CCar::setupTelemetry();
     car->telemetryCounter = 1;
     DriverInputs in;
@@ -151,9 +151,7 @@ TEST_F(TelemetryOnStrip, SuspensionChannelsAreTheUnitsTravelAndItsSpeed) {
         EXPECT_FLOAT_EQ(last(car->telemetry, std::string("GC_") + suffix[i]), car->clearance[i]) << i;
     }
     EXPECT_NE(last(car->telemetry, "ST_lf"), 0.0f);  // the car sits on its springs
-}
-
-TEST_F(TelemetryOnStrip, StatusReportPrintsTheSpringsAndTheBars) {
+    // The status report prints the springs and the bars.
     car->suspension[0]->springRate = 40000.0f;
     car->suspension[3]->springRate = 61000.0f;
     car->antiRollFront->stiffness = 12000.0f;
@@ -168,3 +166,4 @@ TEST_F(TelemetryOnStrip, StatusReportPrintsTheSpringsAndTheBars) {
                   car->suspension[1]->springRate * 0.25f, car->suspension[2]->springRate * 0.25f);
     EXPECT_EQ(printed, expected);
 }
+

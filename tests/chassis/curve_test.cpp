@@ -87,7 +87,7 @@ protected:
     TempDir dir;
 };
 
-TEST_F(CurveFileTest, SaveWritesTheExactFormat) {
+TEST_F(CurveFileTest, SaveWritesTheExactFormatAndLoadingKeepsSixDecimals) {
     twoPoints().save(path("c.vqcv"));
     EXPECT_EQ(slurp("c.vqcv"),
               "[HEADER]\nVALUES=2\n\n"
@@ -99,9 +99,7 @@ TEST_F(CurveFileTest, SaveWritesTheExactFormat) {
     // Into a missing folder nothing is written.
     twoPoints().save(path("no_folder/c.vqcv"));
     EXPECT_FALSE(std::filesystem::exists(dir / "no_folder"));
-}
-
-TEST_F(CurveFileTest, SaveThenLoadKeepsSixDecimals) {
+    // Saved and loaded back, six decimals are kept.
     CCurve c;
     c.addValue(-12.345678f, 0.001234f);
     c.addValue(7000.5f, 508.25f);

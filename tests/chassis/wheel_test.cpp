@@ -74,7 +74,7 @@ TEST_F(WheelTest, SpinBalancesTyreRollingAndBrakeTorques) {
     EXPECT_GT(w.angularSpeed, 60.0f);
 }
 
-TEST_F(WheelTest, BrakeIsRaisedAtLowSpinAndFadesAtStandstill) {
+TEST_F(WheelTest, BrakeIsRaisedAtLowSpinFadesAtStandstillAndTheAngleWraps) {
     w.inContact = false;
     // ω, brake in, brake used: raised by 20/|ω| up to twice, above 50 N·m only.
     for (const auto& c : {std::array{15.f, 300.f, 400.f}, {5.f, 300.f, 600.f}, {15.f, 40.f, 40.f}, {25.f, 300.f, 300.f}}) {
@@ -88,6 +88,17 @@ TEST_F(WheelTest, BrakeIsRaisedAtLowSpinAndFadesAtStandstill) {
     w.brakeTorque = 20.0f;
     run(1, 20.0f);
     EXPECT_FLOAT_EQ(w.brakeTorque, 20.0f * 2.0f / 3.0f);
+    EXPECT_TRUE(w.directionFlag);
+    // The turned angle wraps; direction changes are flagged.
+    w.inContact = false;
+    w.rotationAngle = 6.2f;
+    roll(0, 30);
+    w.prevAngularSpeed = 30.0f;
+    run(1, 5.0f);
+    EXPECT_NEAR(w.rotationAngle, 6.2f + kDt * w.angularSpeed - 6.2831855f, 1e-5f);
+    EXPECT_FALSE(w.directionFlag);
+    w.angularSpeed = -10.0f;
+    run(1, 5.0f);
     EXPECT_TRUE(w.directionFlag);
 }
 
@@ -200,19 +211,6 @@ TEST_F(WheelTest, CamberAndTreadTemperatureSpread) {
     hub.matrix = Matrix4::rotationY(0.4f);  // steering alone is no camber
     run(1, 10.0f);
     EXPECT_NEAR(w.camber, 0.0f, 1e-4f);
-}
-
-TEST_F(WheelTest, AngleWrapsAndDirectionChangesAreFlagged) {
-    w.inContact = false;
-    w.rotationAngle = 6.2f;
-    roll(0, 30);
-    w.prevAngularSpeed = 30.0f;
-    run(1, 5.0f);
-    EXPECT_NEAR(w.rotationAngle, 6.2f + kDt * w.angularSpeed - 6.2831855f, 1e-5f);
-    EXPECT_FALSE(w.directionFlag);
-    w.angularSpeed = -10.0f;
-    run(1, 5.0f);
-    EXPECT_TRUE(w.directionFlag);
 }
 
 TEST(WheelPartsTest, InertiaFromPartMassesAndRpm) {

@@ -84,7 +84,7 @@ TEST_F(BundledTrack, SurfacesByDistanceFromTheCentreOnBothSidesAndTimingStripsOf
     EXPECT_EQ(intermediates, 4);  // a 2 m strip sampled every 0.5 m
 }
 
-TEST_F(BundledTrack, GroundFollowsTheCentreLineHeightWithAnUpwardNormal) {
+TEST_F(BundledTrack, GroundFollowsTheCentreLineAndAWallFacesTheRoadWhenTheCarIsNear) {
     for (float s : {10.0f, 700.0f, 1500.0f, 2500.0f}) {
         Vector3 hit, normal;
         const SurfaceInfo* info = nullptr;
@@ -96,9 +96,7 @@ TEST_F(BundledTrack, GroundFollowsTheCentreLineHeightWithAnUpwardNormal) {
         EXPECT_NEAR(normal.length(), 1.0f, 1e-5f);
         EXPECT_GT(normal.y, 0.99f);  // gentle slopes only
     }
-}
-
-TEST_F(BundledTrack, WallFacesTheRoadOnlyWhenTheCarIsNearIt) {
+    // A wall faces the road, only when the car is near it.
     TempDir dir;
     WorkIn work(dir.path());
     CSolvi car;

@@ -56,7 +56,7 @@ TEST_F(SteeringTest, HalfInputTurnsRightWithTheRightWheelInnerAndLeftTheOtherWay
     EXPECT_NEAR(heading(right), -0.3f + 5.76923f, 1e-4f);
 }
 
-TEST_F(SteeringTest, CentredWheelsKeepOffsetAndLeanTheirTopsInwards) {
+TEST_F(SteeringTest, CentredWheelsKeepOffsetLeanInwardsAndANegativeArgumentHoldsThem) {
     steer(0.0f);
     EXPECT_NEAR(heading(left), 0.5f, 1e-5f);
     EXPECT_NEAR(heading(right), -0.3f, 1e-5f);
@@ -65,9 +65,7 @@ TEST_F(SteeringTest, CentredWheelsKeepOffsetAndLeanTheirTopsInwards) {
     wheels[0].alignmentOffset = tilt[0] = 0.0f;  // read live at every update
     steer(0.0f);
     EXPECT_EQ(std::memcmp(left.matrix.m, Matrix4().m, 12 * sizeof(float)), 0);  // axes exact
-}
-
-TEST_F(SteeringTest, NegativeArgumentHoldsTheRoadWheelsAndNothingIsRateLimited) {
+    // A negative argument holds the road wheels; nothing is rate limited.
     steer(1.0f);
     const Matrix4 full = right.matrix;
     steer(0.2f, -1.0f);
