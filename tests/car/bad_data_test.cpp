@@ -26,8 +26,7 @@ namespace {
 
 // `count` words of 1.0f (whole-number fields read its bits: still positive),
 // word `index` set to `value`. All ones is a usable tyre and setup record.
-std::string words(int count, int index, float value)
-{
+std::string words(int count, int index, float value) {
     std::vector<float> w(count, 1.0f);
     if (index >= 0) w[index] = value;
     std::string bytes(w.size() * 4, '\0');
@@ -36,20 +35,17 @@ std::string words(int count, int index, float value)
 }
 
 // Loads the file into a reader holding known values; true when it kept them.
-bool tyreKeeps(const std::string& path)
-{
+bool tyreKeeps(const std::string& path) {
     CTyre t;
     t.RD = 1.3f;
     return !t.loadFile(path) && t.RD == 1.3f;
 }
-bool curveKeeps(const std::string& path)
-{
+bool curveKeeps(const std::string& path) {
     CCurve c;
     c.addValue(0.0f, 5.0f);
     return !c.load(path) && c.size() == 1;
 }
-bool setupDataKeeps(const std::string& path)
-{
+bool setupDataKeeps(const std::string& path) {
     CSetupData d;
     d.floatValue = 2.5f;
     d.load(path);
@@ -62,15 +58,13 @@ bool setupStoreKeeps(const std::string& path)  // "setups/NAME"
     s.load();
     return s.finalDrive == CSetupStore().finalDrive && s.springRates == CSetupStore().springRates;
 }
-bool soundKeeps(const std::string& path)
-{
+bool soundKeeps(const std::string& path) {
     CSolviSoundSet sounds;
     sounds.rpmRef = 7000;
     sounds.loadSoundDescription(path);
     return sounds.rpmRef == 7000;
 }
-std::string setupStoreCheck(const std::string& path)
-{
+std::string setupStoreCheck(const std::string& path) {
     CSetupStore s;
     std::ifstream in(path, std::ios::binary);
     in.read(reinterpret_cast<char*>(&s.brakeBiasPercent), 4);  // the older layout's first fields
@@ -80,8 +74,7 @@ std::string setupStoreCheck(const std::string& path)
 
 }  // namespace
 
-TEST(BadCarData, EachReaderRefusesWhatItsLawCannotUseNamesItAndKeepsItsValues)
-{
+TEST(BadCarData, EachReaderRefusesWhatItsLawCannotUseNamesItAndKeepsItsValues) {
     const float nan = std::nanf("");
     const std::string curve = "[HEADER]\r\nVALUES=2\r\n\r\n[VALUE0]\r\nX=0\r\nY=1\r\n\r\n";
     const struct {
@@ -106,8 +99,7 @@ TEST(BadCarData, EachReaderRefusesWhatItsLawCannotUseNamesItAndKeepsItsValues)
         {"none.ini", "[ENGINE]\r\n", soundKeeps, CSolviSoundSet::checkSoundDescription, "no [ENGINE] RPMREF"},
     };
     TempDir dir;
-    const fs::path previous = fs::current_path();
-    fs::current_path(dir.path());  // the setup store reads "setups/NAME"
+    WorkIn work(dir.path());  // the setup store reads "setups/NAME"
     fs::create_directories("setups");
     for (const auto& c : cases) {
         std::ofstream(c.file, std::ios::binary) << c.content;
@@ -124,14 +116,12 @@ TEST(BadCarData, EachReaderRefusesWhatItsLawCannotUseNamesItAndKeepsItsValues)
     std::ofstream("setups/ones", std::ios::binary) << words(46, -1, 0.0f);
     EXPECT_EQ(CTyre::checkFile("ones.vqt"), "");
     EXPECT_FALSE(setupStoreKeeps("setups/ones"));
-    fs::current_path(previous);
 }
 
 // The skin cfg.ini names must be a folder under skins/; anything else is
 // reported and the car wears its own skin rather than ask the texture
 // loader for a file that is not there.
-TEST(BadCarData, ASkinThatIsNotThereGivesTheCarsOwn)
-{
+TEST(BadCarData, ASkinThatIsNotThereGivesTheCarsOwn) {
     TempDir dir;
     fs::create_directories(dir / "cars/solvi/skins/blue");
     const struct {

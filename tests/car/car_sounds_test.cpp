@@ -1,7 +1,6 @@
 // The car's sounds as the mixer hears them: the impact when the car runs into
 // a wall, the scrape when it bottoms, and the engine note it updates.
 
-#include <cmath>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -17,14 +16,12 @@ namespace {
 
 class CarSounds : public CarOnStripFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         CarOnStripFixture::SetUp();
         sound = std::make_unique<RSoundSystem>(&mixer, 8);
         car->initSounds(sound.get());
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         CarOnStripFixture::TearDown();  // the car first: it holds the sound system's buffers
         sound.reset();
     }
@@ -35,8 +32,7 @@ protected:
 
 }  // namespace
 
-TEST_F(CarSounds, RunningIntoTheWallPlaysTheImpactAtTheContact)
-{
+TEST_F(CarSounds, RunningIntoTheWallPlaysTheImpactAtTheContact) {
     drive(3.1f);
     DriverInputs in;
     in.shiftUp = true;
@@ -59,9 +55,39 @@ TEST_F(CarSounds, RunningIntoTheWallPlaysTheImpactAtTheContact)
     EXPECT_GT(volume->ints.back(), 0);
 }
 
+// Hosts hand the sound system over before init or after it: either way the
+// car keeps it, so its engine note follows the engine and a bottomed corner
+// scrapes (4000 rpm: 4000 * 22050 / 8000 Hz).
+TEST_F(CarSounds, SoundSystemHandedOverBeforeOrAfterInitIsKept) {
+    for (const bool beforeInit : {true, false}) {
+        SCOPED_TRACE(beforeInit ? "before init" : "after init");
+        testing::internal::CaptureStdout();
+        {
+            CSolvi other;
+            if (beforeInit) other.initSounds(sound.get());
+            other.init(&engine, &world, &track, &host);
+            if (!beforeInit) other.initSounds(sound.get());
+            other.reset(track.centreAt(80.0f), track.tangentAt(80.0f));
+            mixer.clear();
+            other.carEngine.rpm = 4000;
+            other.updateEngineSound(0, 1);
+            const RRecordingMixer::Call* pitch = mixer.lastOf(RRecordingMixer::Op::SetFrequency, 1);
+            EXPECT_TRUE(pitch && pitch->ints[2] == 11025);
+            other.suspension[2]->contactPoint = other.getPosition() + other.matrix.yAxis() * 0.05f;
+            other.speed = 6.0f;
+            other.checkBottoming(1.0f);
+            other.checkBottoming(1.0f);  // the shared scrape clock has run out by now
+            int scrapes = 0;
+            for (const auto& call : mixer.callsOf(RRecordingMixer::Op::PlayEx, 4))
+                scrapes += call.ints[2] == static_cast<int64_t>(other.sounds.scrapeSound->wave);
+            EXPECT_EQ(scrapes, 1);
+        }
+        testing::internal::GetCapturedStdout();
+    }
+}
+
 // The scrape plays when a corner bottoms above 5 m/s, at most once per 0.5 s.
-TEST_F(CarSounds, BottomingScrapesAtSpeedAtMostTwiceASecond)
-{
+TEST_F(CarSounds, BottomingScrapesAtSpeedAtMostTwiceASecond) {
     drive(0.5f);
     car->suspension[2]->contactPoint = car->getPosition() + car->matrix.yAxis() * 0.05f;
     auto scrapes = [&] {
@@ -84,8 +110,7 @@ TEST_F(CarSounds, BottomingScrapesAtSpeedAtMostTwiceASecond)
 // Level (throttle demand 2.5 + rpm 0.0002) / 3 + 0.2, the note's volume 1.5
 // times that: 1000 rpm, no throttle: 0.266667 -> 0.4 of full (32760).
 // Pitch rpm * 22050 / 8000.
-TEST_F(CarSounds, EngineNoteFollowsTheEngineAndAnAssistedShiftCutsThePower)
-{
+TEST_F(CarSounds, EngineNoteFollowsTheEngineAndAnAssistedShiftCutsThePower) {
     auto volume = [&] { return mixer.lastOf(RRecordingMixer::Op::SetVolume, 1)->ints[2]; };
     car->carEngine.rpm = 1000;
     car->carEngine.resetThrottle(0);

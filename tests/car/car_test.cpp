@@ -3,6 +3,7 @@
 // names through the text slots.
 
 #include <fstream>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -16,16 +17,24 @@ namespace {
 class FlatTrack : public ITrack {
 public:
     void unusedSlot0() override {}
-    const TrackSurface* queryGround(const Vector3&, Vector3&, Vector3&, const TrackSurface*, const SurfaceInfo**,
-                                    GroundQueryCache*, int) override
+    // Every ground query is kept; the ground is flat at 2 m.
+    const TrackSurface* queryGround(const Vector3& from, Vector3& hit, Vector3&, const TrackSurface* previous,
+                                    const SurfaceInfo**, GroundQueryCache* cache, int) override
     {
-        return nullptr;
+        queries.push_back({from, previous, cache});
+        hit = {from.x, 2.0f, from.z};
+        return ground;
     }
     const WallRecord* queryWall(ICar*) override { return nullptr; }
     float trackValue() override { return 42.5f; }
     void unusedSlot4() override {}
     bool isFinishLine(const TrackSurface*) override { return false; }
     bool isIntermediateLine(const TrackSurface*) override { return false; }
+
+    struct Query { Vector3 from; const TrackSurface* previous; GroundQueryCache* cache; };
+    std::vector<Query> queries;
+    // Any address will do: the car only compares surfaces and hands them back.
+    const TrackSurface* ground = reinterpret_cast<const TrackSurface*>(&queries);
 };
 
 class CarTest : public ::testing::Test {
@@ -40,17 +49,32 @@ protected:
 
 }  // namespace
 
-TEST_F(CarTest, InitKeepsTheHostsSecondBaseAndTheTrackValue)
-{
+TEST_F(CarTest, InitKeepsTheHostsSecondBaseAndTheTrackValue) {
     iface.init(nullptr, nullptr, &track, &host);
-    EXPECT_EQ(car.simHost, static_cast<ISimHost*>(&host));
-    EXPECT_EQ(car.shiftListener, static_cast<IShiftListener*>(&host));
+    EXPECT_EQ(car.simHost, static_cast<ISimHost*>(&host));  // one pointer past the object
+    EXPECT_EQ(static_cast<void*>(car.shiftListener), static_cast<void*>(&host));
+    host.debug = true;
+    EXPECT_TRUE(car.simHost->debugFlag());
     EXPECT_EQ(car.track, &track);
     EXPECT_FLOAT_EQ(car.trackValue, 42.5f);
 }
 
-TEST_F(CarTest, SetupNamedBeforeInitIsLoadedByInit)
-{
+// Reset places the car with a ground query from 1000 m up, handing the track
+// the car's own query cache and the surface that the query before found.
+TEST_F(CarTest, ResetHandsTheTrackItsQueryCacheAndThePreviousSurface) {
+    iface.init(nullptr, nullptr, &track, &host);
+    iface.reset({3, 0, 4}, {0, 0, 1});
+    iface.reset({5, 0, 6}, {1, 0, 0});
+    ASSERT_EQ(track.queries.size(), 2u);
+    const FlatTrack::Query &first = track.queries[0], &second = track.queries[1];
+    EXPECT_EQ(std::vector<float>({first.from.x, first.from.y, first.from.z}), std::vector<float>({3, 1000, 4}));
+    EXPECT_EQ(first.previous, nullptr);
+    EXPECT_NE(first.cache, nullptr);
+    EXPECT_EQ(second.previous, track.ground);
+    EXPECT_EQ(second.cache, first.cache);
+}
+
+TEST_F(CarTest, SetupNamedBeforeInitIsLoadedByInit) {
     std::filesystem::create_directories("setups");
     {
         std::ofstream file("setups/wet", std::ios::binary);
@@ -69,8 +93,7 @@ TEST_F(CarTest, SetupNamedBeforeInitIsLoadedByInit)
 
 // The name, constant and availability are called through the binary
 // interface in the plug-in tests.
-TEST_F(CarTest, AnswersBeforeItHasMoved)
-{
+TEST_F(CarTest, AnswersBeforeItHasMovedKeepsTheDriverAndClearsWheelEvents) {
     EXPECT_EQ(iface.getBody(), static_cast<CRigidBody*>(&car));
     EXPECT_EQ(iface.getMatrix(), &car.matrix);
     EXPECT_EQ(iface.getLapTimer(), &car.lapTimer);
@@ -89,10 +112,7 @@ TEST_F(CarTest, AnswersBeforeItHasMoved)
     car.msSinceReset = 2500;
     iface.resetInputDelay();
     EXPECT_EQ(car.msSinceReset, 0);
-}
 
-TEST_F(CarTest, CopiesTheDriversNameAndClearsWheelEvents)
-{
     DriverRecord driver{"Ana"};
     iface.setDriver(&driver);
     driver.name = "changed later";
@@ -105,11 +125,8 @@ TEST_F(CarTest, CopiesTheDriversNameAndClearsWheelEvents)
     EXPECT_EQ(iface.getWheelEvent(2, true), 0);
 }
 
-TEST(CarLayout, BaseCarIsNotAvailable)
-{
-    TempDir dir;
-    WorkIn work(dir.path());
-    CCar car;
-    EXPECT_FALSE(static_cast<ICar&>(car).isAvailable());
-    EXPECT_FLOAT_EQ(static_cast<ICar&>(car).getConstant(), 0.0f);
+TEST_F(CarTest, TheBaseCarIsNotAvailable) {
+    CCar base;
+    EXPECT_FALSE(static_cast<ICar&>(base).isAvailable());
+    EXPECT_FLOAT_EQ(static_cast<ICar&>(base).getConstant(), 0.0f);
 }

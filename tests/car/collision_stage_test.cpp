@@ -18,8 +18,7 @@ public:
     {
         return strip->queryGround(p, hit, normal, previous, info, cache, flags);
     }
-    const WallRecord* queryWall(ICar*) override
-    {
+    const WallRecord* queryWall(ICar*) override {
         ++queries;
         return &wall;
     }
@@ -35,8 +34,7 @@ public:
 
 class CollisionStage : public CarOnStripFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         CarOnStripFixture::SetUp();
         walls.strip = &track;
         car->track = &walls;
@@ -44,8 +42,7 @@ protected:
         p = car->getPosition();
     }
     // Collision stages until the wall is next tested; returns how many.
-    int untilWallTest()
-    {
+    int untilWallTest() {
         const int before = walls.queries;
         int n = 0;
         while (walls.queries == before && n < 20) car->collide(), ++n;
@@ -57,8 +54,7 @@ protected:
     Vector3 p;
 };
 
-TEST_F(CollisionStage, WallIsTestedEveryTenthStepAndEveryStepWhileTouched)
-{
+TEST_F(CollisionStage, WallIsTestedEveryTenthStepAndEveryStepWhileTouched) {
     untilWallTest();
     walls.wall = {1, 0, 0, -(p.x - 7)};  // x = p.x - 7, the car on its positive side
     const int before = joints();
@@ -84,17 +80,13 @@ TEST_F(CollisionStage, WallIsTestedEveryTenthStepAndEveryStepWhileTouched)
 
 // With the two boxes made 7 m cubes, another car d metres off overlaps this
 // one by 7 - d: collided below 6 m apart, and only while less than 2 m deep.
-TEST_F(CollisionStage, OtherCarsWithinSixMetresAndLessThanTwoDeep)
-{
+TEST_F(CollisionStage, OtherCarsWithinSixMetresAndLessThanTwoDeep) {
     dGeomBoxSetLengths(car->carBox, 7, 7, 7);
     dGeomBoxSetLengths(car->otherCarBox, 7, 7, 7);
     TestHostCar other(1, p, {0, 0, 1});
     other.excludedA = false;
     host.carList.push_back(&other);
-    const struct {
-        float offset;
-        bool excludedA, excludedB, contact;
-    } cases[] = {
+    const struct { float offset; bool excludedA, excludedB, contact; } cases[] = {
         {5.99f, false, false, true}, {6.01f, false, false, false}, {5.1f, false, false, true},
         {4.9f, false, false, false}, {5.5f, true, false, false},   {5.5f, false, true, false},
     };
@@ -113,8 +105,7 @@ TEST_F(CollisionStage, OtherCarsWithinSixMetresAndLessThanTwoDeep)
 // A contact risen above the body origin (the limit 0 in body axes) is the
 // chassis on the ground: the wheel loses its contact and the body is dragged
 // by 0.75 times the wheel's load against the hub's ground-plane velocity.
-TEST_F(CollisionStage, BottomingClearsTheWheelAndDragsTheBody)
-{
+TEST_F(CollisionStage, BottomingClearsTheWheelAndDragsTheBody) {
     for (int wheel : {0, 2}) {
         SCOPED_TRACE(wheel);
         CSuspension* unit = car->suspension[wheel];

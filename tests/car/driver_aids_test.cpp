@@ -14,8 +14,7 @@ namespace {
 using Speeds = std::array<float, 4>;
 
 struct DriverAidRig {
-    DriverAidRig()
-    {
+    DriverAidRig() {
         for (CWheel& w : wheels) brakes.addWheel(&w);
         abs.attach(&brakes);
         abs.enabled = true;
@@ -24,8 +23,7 @@ struct DriverAidRig {
     // Wheels at the given speeds, each with a demanded brake torque of 500.
     void spin(Speeds s) { for (int i = 0; i < 4; ++i) wheels[i].angularSpeed = s[i], wheels[i].brakeTorque = 500.0f; }
     // One ABS step: what it printed, '|', then 1 for each wheel it released.
-    std::string brake(float pedal, Speeds s)
-    {
+    std::string brake(float pedal, Speeds s) {
         spin(s);
         brakes.setInput(pedal);
         testing::internal::CaptureStdout();
@@ -35,8 +33,7 @@ struct DriverAidRig {
         return out;
     }
     // One TC step after a step that cut: the engine's torque scale.
-    float drive(float throttle, Speeds s)
-    {
+    float drive(float throttle, Speeds s) {
         spin(s);
         engine.setThrottle(throttle);
         engine.torqueScale = 0.0f;
@@ -50,8 +47,7 @@ struct DriverAidRig {
     CTractionControl tc;
 };
 
-TEST(AbsTest, ReleasesWheelsTenPercentSlowerThanTheFastestWithLowSpeedHysteresis)
-{
+TEST(AbsTest, ReleasesWheelsTenPercentSlowerThanTheFastestWithLowSpeedHysteresis) {
     const std::tuple<float, Speeds, const char*> steps[] = {  // in sequence: the flag carries over
         {1.0f, {-100, 90, 91, 100}, "|0100"},  // |ω|; 10 % slower released, 9 % not
         {0.1f, {100, 10, 10, 10}, "|0000"},    // pedal not above 0.1
@@ -72,8 +68,7 @@ TEST(AbsTest, ReleasesWheelsTenPercentSlowerThanTheFastestWithLowSpeedHysteresis
     EXPECT_STREQ(rig.abs.toggle(), "ABS: ON");
 }
 
-TEST(TractionControlTest, CutsWhileARearWheelOverspeedsAndRestoresNextStep)
-{
+TEST(TractionControlTest, CutsWhileARearWheelOverspeedsAndRestoresNextStep) {
     const std::tuple<float, Speeds, bool> cases[] = {  // throttle, speeds, cut
         {1.0f, {100, 100, 106, 100}, true},   // 6 % overspeed
         {1.0f, {100, 100, 100, 105}, false},  // 5 %

@@ -2,7 +2,6 @@
 // automatic clutch, the assisted shift and the steering wheel's force
 // feedback.
 
-#include <cmath>
 #include <limits>
 
 #include <gtest/gtest.h>
@@ -15,8 +14,7 @@ using DriverControls = CarOnStripFixture;
 
 constexpr unsigned kReverse = 0, kNeutral = 1, kFirst = 2, kSecond = 3;
 
-TEST_F(DriverControls, InputsWaitThreeSecondsAfterAResetThenPassWithADeadZone)
-{
+TEST_F(DriverControls, InputsWaitThreeSecondsAfterAResetThenPassWithADeadZone) {
     car->setSteering(0.5f), car->setThrottle(0.7f), car->setBrake(0.7f);
     controls.inputs = {0.5f, 0.8f, 0.6f, true, false};
     car->msSinceReset = 2999;
@@ -38,8 +36,7 @@ TEST_F(DriverControls, InputsWaitThreeSecondsAfterAResetThenPassWithADeadZone)
     }
 }
 
-TEST_F(DriverControls, OneShiftPerPressAndTheClutchOpensWhileAButtonIsHeld)
-{
+TEST_F(DriverControls, OneShiftPerPressAndTheClutchOpensWhileAButtonIsHeld) {
     car->msSinceReset = 3000;
     auto press = [&](bool up, bool down) {
         car->gearbox.shiftState = 0;  // the previous shift has finished
@@ -74,8 +71,7 @@ TEST_F(DriverControls, OneShiftPerPressAndTheClutchOpensWhileAButtonIsHeld)
 // Pulling away in first or reverse below 3 m/s the clutch closes with the
 // engine's torque: v = a / (1900 * 0.5) * (rpm * 0.0002), closed above 0.8;
 // elsewhere it closes above 1100 rpm; neutral keeps it open.
-TEST_F(DriverControls, AutomaticClutch)
-{
+TEST_F(DriverControls, AutomaticClutch) {
     const struct {
         unsigned gear;
         int rpm;
@@ -117,13 +113,8 @@ TEST_F(DriverControls, AutomaticClutch)
     }
 }
 
-TEST_F(DriverControls, AssistedShiftOpensTheClutchAndLiftsTheThrottle)
-{
-    const struct {
-        int mode, state;
-        unsigned gear;
-        float rate, target, throttle;
-    } cases[] = {
+TEST_F(DriverControls, AssistedShiftOpensTheClutchAndLiftsTheThrottle) {
+    const struct { int mode, state; unsigned gear; float rate, target, throttle; } cases[] = {
         {2, 1, kSecond, 50, 0, 0},     // up: quick, throttle shut
         {2, 2, kSecond, 3, 0, 0.3f},   // down: slow, a blip of throttle
         {2, 1, kFirst, 20, 1, 0.8f},   // from first nothing changes
@@ -153,8 +144,7 @@ TEST_F(DriverControls, AssistedShiftOpensTheClutchAndLiftsTheThrottle)
 // t = (Mz0 + Mz1) * 0.0005 = (100 + 60) * 0.0005 = 0.08; s = sin 30 deg = 0.5;
 // weight = 2450 / 2450 + 4900 / 2450 = 3; v = (s t 0.1 + s 0.05) * 3 = 0.087;
 // on a kerb below 2 m/s v gains s * 0.2 = 0.1. The torque is v + t.
-TEST_F(DriverControls, SteeringTorqueFromTheFrontTyres)
-{
+TEST_F(DriverControls, SteeringTorqueFromTheFrontTyres) {
     car->wheels[0].alignMoment = 100, car->wheels[1].alignMoment = 60;
     car->wheels[0].load = 2450, car->wheels[1].load = 4900;
     // The front left wheel stands at 30 degrees: its alignment offset plus
@@ -177,8 +167,7 @@ TEST_F(DriverControls, SteeringTorqueFromTheFrontTyres)
 
 // The drivetrain hands each rear wheel its own node's speed and torque,
 // and takes each wheel's road torque back on that wheel's side.
-TEST_F(DriverControls, DrivetrainWritesBackIntoTheRearWheels)
-{
+TEST_F(DriverControls, DrivetrainWritesBackIntoTheRearWheels) {
     car->drivenWheelNodes[0].speed = 20, car->drivenWheelNodes[1].speed = 30;
     car->powerPath.differential->viscousCoeff = 20;  // coupled, so each wheel's last torque differs
     car->wheels[2].wheelTorque = 400, car->wheels[3].wheelTorque = 0;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <type_traits>
 
 #include <gtest/gtest.h>
 
@@ -20,8 +21,7 @@
 namespace {
 
 template <typename Pmf>
-long slotOf(Pmf pmf)
-{
+long slotOf(Pmf pmf) {
     static_assert(sizeof(Pmf) == 2 * sizeof(void*));
     uintptr_t raw = 0;
     std::memcpy(&raw, &pmf, sizeof raw);
@@ -33,8 +33,7 @@ long slotOf(Pmf pmf)
 
 }  // namespace
 
-TEST(InterfaceSlots, CarOperationsSitAtTheirPositions)
-{
+TEST(InterfaceSlots, CarOperationsSitAtTheirPositions) {
     // In slot order, 0 to 57.
     const long slots[] = {
         slotOf(&ICar::init), slotOf(&ICar::showSteeringWheel), slotOf(&ICar::setSteeringGain),
@@ -60,25 +59,18 @@ TEST(InterfaceSlots, CarOperationsSitAtTheirPositions)
     for (long i = 0; i < 58; ++i) EXPECT_EQ(slots[i], i);
 }
 
-TEST(InterfaceSlots, CarInterfaceIsATableAndNothingElse)
-{
-    // One table pointer: no data, so the host's pointer is the table.
-    EXPECT_EQ(sizeof(ICar), sizeof(void*));
-    EXPECT_TRUE(std::is_polymorphic_v<ICar>);
-    EXPECT_FALSE(std::has_virtual_destructor_v<ICar>);
-}
+// One table pointer and no data, so the host's pointer is the table; the
+// same for the shift listener, the host object's first base.
+static_assert(sizeof(ICar) == sizeof(void*) && std::is_polymorphic_v<ICar> &&
+              !std::has_virtual_destructor_v<ICar>);
+static_assert(sizeof(IShiftListener) == sizeof(void*));
 
-TEST(InterfaceSlots, TrackOperationsSitAtTheirPositions)
-{
+TEST(InterfaceSlots, HostObjectOperationsSitAtTheirPositions) {
     EXPECT_SLOT(ITrack, queryGround, 1);
     EXPECT_SLOT(ITrack, queryWall, 2);
     EXPECT_SLOT(ITrack, trackValue, 3);
     EXPECT_SLOT(ITrack, isFinishLine, 5);
     EXPECT_SLOT(ITrack, isIntermediateLine, 6);
-}
-
-TEST(InterfaceSlots, SimHostOperationsSitAtTheirPositions)
-{
     EXPECT_SLOT(ISimHost, createGhostCar, 0);
     EXPECT_SLOT(ISimHost, debugFlag, 1);
     EXPECT_SLOT(ISimHost, carByNumber, 3);
@@ -87,17 +79,8 @@ TEST(InterfaceSlots, SimHostOperationsSitAtTheirPositions)
     EXPECT_SLOT(ISimHost, lapCompleted, 8);
     EXPECT_SLOT(ISimHost, flag, 11);
     EXPECT_SLOT(IHostFlag, isSet, 0);
-}
-
-TEST(InterfaceSlots, ShiftListenerIsOnePointerWithItsTwoNotifications)
-{
-    EXPECT_EQ(sizeof(IShiftListener), sizeof(void*));
     EXPECT_SLOT(IShiftListener, shiftFinished, 1);
     EXPECT_SLOT(IShiftListener, shiftStarted, 2);
-}
-
-TEST(InterfaceSlots, HostCarOperationsSitAtTheirPositions)
-{
     EXPECT_SLOT(IHostCar, release, 0);  // a ghost car's deletion, in place of a destructor
     EXPECT_SLOT(IHostCar, restoreState, 1);
     EXPECT_SLOT(IHostCar, fillState, 2);
@@ -106,10 +89,6 @@ TEST(InterfaceSlots, HostCarOperationsSitAtTheirPositions)
     EXPECT_SLOT(IHostCar, isExcludedA, 18);
     EXPECT_SLOT(IHostCar, isExcludedB, 19);
     EXPECT_SLOT(IHostCar, getPoseMatrix, 24);
-}
-
-TEST(InterfaceSlots, ProfilerAndControlsOperationsSitAtTheirPositions)
-{
     EXPECT_SLOT(IProfiler, begin, 0);
     EXPECT_SLOT(IProfiler, end, 1);
     EXPECT_SLOT(IControls, shiftDownButton, 0);

@@ -9,8 +9,7 @@ namespace {
 
 class PhysicsWorldTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         dInitODE2(0);
         dAllocateODEDataForThread(dAllocateMaskAll);
     }
@@ -21,16 +20,11 @@ protected:
 
 // Wall (258000, 32200), other car (128000, 42200) and tyre (220000, 1500)
 // contacts over the host's 3 ms step, and a default tyre over 10 ms.
-TEST(ContactTest, SoftParametersFromSpringAndDamper)
-{
+TEST(ContactTest, SoftParametersFromSpringAndDamper) {
     EXPECT_EQ(CContact().contact.surface.mode, 5);
-    const struct {
-        float kp, kd, h;
-        double erp, cfm;
-    } cases[] = {{258000, 32200, 0.003f, 0.0234730, 3.03269e-5},
-                 {128000, 42200, 0.003f, 0.00901747, 2.34830e-5},
-                 {220000, 1500, 0.003f, 0.305556, 4.62963e-4},
-                 {180000, 1000, 0.01f, 0.642857, 3.57143e-4}};
+    const struct { float kp, kd, h; double erp, cfm; } cases[] = {
+        {258000, 32200, 0.003f, 0.0234730, 3.03269e-5}, {128000, 42200, 0.003f, 0.00901747, 2.34830e-5},
+        {220000, 1500, 0.003f, 0.305556, 4.62963e-4}, {180000, 1000, 0.01f, 0.642857, 3.57143e-4}};
     for (const auto& k : cases) {
         CContact soft;
         soft.setSoft(k.kp, k.kd, k.h);
@@ -48,8 +42,7 @@ TEST(ContactTest, SoftParametersFromSpringAndDamper)
 // A 100 kg box on one soft contact with the static world settles where the
 // contact's spring carries its weight, depth = m·g / kp; every step drops
 // the step's contact joint.
-TEST_F(PhysicsWorldTest, BoxSettlesOnASoftContact)
-{
+TEST_F(PhysicsWorldTest, BoxSettlesOnASoftContact) {
     const float h = 0.003f, kp = 258000.0f, mass = 100.0f, half = 0.25f;
     CRigidBody box(&physics);
     box.setMassBox(mass, 0.5f, 2 * half, 0.5f);
@@ -80,8 +73,7 @@ struct Tracked : CWorldObject {
 
 // Owned objects go first, in order; a world handle set from outside stays
 // its owner's to destroy.
-TEST(PhysicsWorldLifetime, DestroyDeletesOnlyWhatTheWorldOwns)
-{
+TEST(PhysicsWorldLifetime, DestroyDeletesOnlyWhatTheWorldOwns) {
     dInitODE2(0);
     std::vector<int> log;
     dWorldID outside = dWorldCreate();

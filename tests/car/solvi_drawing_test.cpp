@@ -11,8 +11,7 @@
 
 namespace {
 
-bool sameMatrix(const Matrix4& a, const Matrix4& b, float tolerance = 1e-4f)
-{
+bool sameMatrix(const Matrix4& a, const Matrix4& b, float tolerance = 1e-4f) {
     for (int i = 0; i < 16; ++i)
         if (std::fabs(a.m[i] - b.m[i]) > tolerance) return false;
     return true;
@@ -20,8 +19,7 @@ bool sameMatrix(const Matrix4& a, const Matrix4& b, float tolerance = 1e-4f)
 
 class SolviDrawing : public CarOnStripFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         CarOnStripFixture::SetUp();
         // A car built on a device, seen from 8 m behind.
         engine.setDevice(&device);
@@ -31,34 +29,29 @@ protected:
         camera->farPlane = 1500.0f;
         lookFrom(car->getPosition() - car->matrix.zAxis() * 8.0f + Vector3{0, 2, 0});
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         CarOnStripFixture::TearDown();
         engine.setDevice(nullptr);
     }
-    void lookFrom(const Vector3& at)
-    {
+    void lookFrom(const Vector3& at) {
         camera->position = at;
         camera->lookAt(car->getPosition());
         camera->apply();
     }
     // Draws under a base transform and returns what was drawn.
-    std::vector<RecordingDevice::Draw> drawCar(uint8_t interior)
-    {
+    std::vector<RecordingDevice::Draw> drawCar(uint8_t interior) {
         device.resetCounts();
         engine.matrixStack.load(base);
         car->draw(interior);
         return device.draws;
     }
-    size_t trianglesOf(CSceneFrame* root)
-    {
+    size_t trianglesOf(CSceneFrame* root) {
         size_t n = 0;
         for (RGeometry* g : root->geometries) n += g->cornerCount / 3;
         for (CSceneFrame* child : root->children) n += trianglesOf(child);
         return n;
     }
-    static size_t triangles(const std::vector<RecordingDevice::Draw>& draws)
-    {
+    static size_t triangles(const std::vector<RecordingDevice::Draw>& draws) {
         size_t n = 0;
         for (const auto& d : draws) n += d.primitiveCount;
         return n;
@@ -69,8 +62,7 @@ protected:
     Matrix4 base = Matrix4::rotationY(0.3f);
 };
 
-TEST_F(SolviDrawing, TheCarDrawsItselfInItsPoseAndLeavesTheMatrixStackAsItFoundIt)
-{
+TEST_F(SolviDrawing, TheCarDrawsItselfInItsPoseAndLeavesTheMatrixStackAsItFoundIt) {
     base.setPosition(1, 2, 3);
     const int depth = engine.matrixStack.depth();
     const auto draws = drawCar(0);
@@ -100,8 +92,7 @@ TEST_F(SolviDrawing, TheCarDrawsItselfInItsPoseAndLeavesTheMatrixStackAsItFoundI
     EXPECT_EQ(triangles(draws), trianglesOf(car->bodyModel) + wheelTriangles + 2);
 }
 
-TEST_F(SolviDrawing, TyreAndRimTurnWithTheWheelsSpin)
-{
+TEST_F(SolviDrawing, TyreAndRimTurnWithTheWheelsSpin) {
     auto tyreWorld = [&](int wheel) {
         const auto draws = drawCar(0);
         // The tyre mesh is the first mesh drawn after the wheel frame moved
@@ -122,8 +113,7 @@ TEST_F(SolviDrawing, TyreAndRimTurnWithTheWheelsSpin)
     EXPECT_FALSE(sameMatrix(still, turned, 1e-2f));
 }
 
-TEST_F(SolviDrawing, OutOfSightNothingIsDrawnAndTheCockpitViewDrawsOnlyTheCockpit)
-{
+TEST_F(SolviDrawing, OutOfSightNothingIsDrawnAndTheCockpitViewDrawsOnlyTheCockpit) {
     // Camera 30 m ahead, looking further ahead: the car is behind it.
     camera->position = car->getPosition() + car->matrix.zAxis() * 30.0f;
     camera->lookAt(car->getPosition() + car->matrix.zAxis() * 60.0f);

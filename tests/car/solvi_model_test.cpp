@@ -7,7 +7,6 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "chassis/suspension.h"
@@ -25,8 +24,7 @@ class SolviModel : public CarOnStripFixture {
 protected:
     // A new car in place of the fixture's, built with the run directory's
     // files as they are now; returns what init printed.
-    std::string rebuild(const std::string& skin = "")
-    {
+    std::string rebuild(const std::string& skin = "") {
         testing::internal::CaptureStdout();
         car.reset();
         car = std::make_unique<CSolvi>();
@@ -35,28 +33,20 @@ protected:
         car->reset(track.centreAt(40.0f), track.tangentAt(40.0f));
         return testing::internal::GetCapturedStdout();
     }
-    bool hasTexture(const std::string& name) const
-    {
+    bool hasTexture(const std::string& name) const {
         return std::any_of(engine.textures.begin(), engine.textures.end(),
                            [&](const RTexture* t) { return t->name == name; });
     }
-    static void replaceInFile(const std::string& file, const std::string& from, const std::string& to)
-    {
-        std::ifstream in(file, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        std::string s = text.str();
+    static void replaceInFile(const std::string& file, const std::string& from, const std::string& to) {
+        std::string s = fileText(file);
         for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
             s.replace(at, from.size(), to);
-        in.close();
-        std::ofstream(file, std::ios::binary) << s;
+        writeFile(file, s);
     }
-    static float needleAngle(const Matrix4& now, const Matrix4& rest)
-    {
+    static float needleAngle(const Matrix4& now, const Matrix4& rest) {
         return std::atan2(dot(now.xAxis(), rest.yAxis()), dot(now.xAxis(), rest.xAxis())) * 57.29578f;
     }
-    static void expectColour(const CSceneFrame* lamp, float r, float g, float b)
-    {
+    static void expectColour(const CSceneFrame* lamp, float r, float g, float b) {
         ASSERT_NE(lamp, nullptr);
         const RColour& c = lamp->geometries.front()->material->diffuse;
         EXPECT_NEAR(c.r, r, 1e-6f);
@@ -65,8 +55,7 @@ protected:
     }
 };
 
-TEST_F(SolviModel, WheelAndCockpitFramesComeFromTheModels)
-{
+TEST_F(SolviModel, WheelAndCockpitFramesComeFromTheModels) {
     const char* names[4] = {"TYRE_LF", "TYRE_RF", "TYRE_LR", "TYRE_RR"};
     ASSERT_NE(car->bodyModel, nullptr);
     EXPECT_NEAR(car->bodyModel->getPosition().z, 0.0f, 1e-6f);
@@ -79,11 +68,15 @@ TEST_F(SolviModel, WheelAndCockpitFramesComeFromTheModels)
         EXPECT_EQ(car->bodyModel->findFrame(names[i]), nullptr);  // out of the body tree
     }
     // Front wheels ahead of the body origin by the front axle distance, rear
-    // ones behind it by the rear one.
+    // ones behind it by the rear one, left ones 0.8 m to the left (+x).
     const Matrix4 pose = car->matrix;
-    auto along = [&](int i) { return dot(car->wheelFrames[i]->getWorldPosition() - pose.getPosition(), pose.zAxis()); };
-    EXPECT_NEAR(along(0), CSolvi::kFrontAxle, 0.05f);
-    EXPECT_NEAR(along(3), -CSolvi::kRearAxle, 0.05f);
+    auto at = [&](int i, const Vector3& axis) {
+        return dot(car->wheelFrames[i]->getWorldPosition() - pose.getPosition(), axis);
+    };
+    EXPECT_NEAR(at(0, pose.zAxis()), CSolvi::kFrontAxle, 0.05f);
+    EXPECT_NEAR(at(3, pose.zAxis()), -CSolvi::kRearAxle, 0.05f);
+    EXPECT_NEAR(at(0, pose.xAxis()), 0.8f, 0.05f);
+    EXPECT_NEAR(at(3, pose.xAxis()), -0.8f, 0.05f);
 
     ASSERT_NE(car->cockpitSteeringWheel, nullptr);
     EXPECT_TRUE(hasTexture("cars/solvi/texture/shadow.tga"));
@@ -94,8 +87,7 @@ TEST_F(SolviModel, WheelAndCockpitFramesComeFromTheModels)
     EXPECT_TRUE(car->cockpitSteeringWheel->visible);
 }
 
-TEST_F(SolviModel, NeedlesTurnWithRpmAndSpeedFromTheirRestPose)
-{
+TEST_F(SolviModel, NeedlesTurnFromTheirRestPoseAndLampsLightWhileTheirAidActs) {
     drive(0.5f);
     for (int k = 0; k < 2; ++k) {  // repeated updates do not accumulate
         car->carEngine.rpm = 3000;
@@ -105,10 +97,6 @@ TEST_F(SolviModel, NeedlesTurnWithRpmAndSpeedFromTheirRestPose)
     EXPECT_NEAR(needleAngle(car->rpmNeedle->matrix, car->rpmNeedleRest), 3000 * 0.001f * -19.0f, 0.01f);
     EXPECT_NEAR(needleAngle(car->speedNeedle->matrix, car->speedNeedleRest), 25.0f * 3.6f * -0.58f, 0.01f);
     EXPECT_NEAR((car->rpmNeedle->getPosition() - car->rpmNeedleRest.getPosition()).length(), 0.0f, 1e-6f);
-}
-
-TEST_F(SolviModel, LampsLightWhileTheirAidActs)
-{
     car->abs.acting = true;
     car->tractionControl.acting = false;
     car->updateInstruments(kDt);
@@ -121,8 +109,7 @@ TEST_F(SolviModel, LampsLightWhileTheirAidActs)
     expectColour(car->tcLamp, 1.0f, 0.4f, 0.4f);
 }
 
-TEST_F(SolviModel, MissingCockpitFrameIsReportedAndSkipped)
-{
+TEST_F(SolviModel, MissingCockpitFrameIsReportedAndSkipped) {
     fs::remove("cars/solvi/solvi_int.vqo");
     replaceInFile("cars/solvi/solvi_int.ase", "\"INT_TC\"", "\"INT_XX\"");
     const std::string out = rebuild();
@@ -136,8 +123,7 @@ TEST_F(SolviModel, MissingCockpitFrameIsReportedAndSkipped)
     EXPECT_LT(car->speed, 0.5f);
 }
 
-TEST_F(SolviModel, SkinComesFromCfgIniOrFromTheHost)
-{
+TEST_F(SolviModel, SkinComesFromCfgIniOrFromTheHost) {
     EXPECT_EQ(car->skinName, "red");
     EXPECT_TRUE(hasTexture("cars/solvi/skins/red/body.tga"));
     EXPECT_FALSE(hasTexture("cars/solvi/skins/blue/body.tga"));
@@ -151,8 +137,7 @@ TEST_F(SolviModel, SkinComesFromCfgIniOrFromTheHost)
     EXPECT_EQ(car->skinName, "blue");
 }
 
-TEST_F(SolviModel, ModelCacheIsWrittenOnFirstLoadAndUsedAfterwards)
-{
+TEST_F(SolviModel, ModelCacheIsWrittenOnFirstLoadAndUsedAfterwards) {
     ASSERT_TRUE(fs::is_regular_file("cars/solvi/solvi.vqo"));
     ASSERT_TRUE(fs::is_regular_file("cars/solvi/solvi_int.vqo"));
     fs::remove("cars/solvi/solvi.ase");

@@ -3,8 +3,6 @@
 // empty telemetry steps; the tyre temperature file and the status report.
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -22,15 +20,13 @@ namespace {
 
 using TelemetryOnStrip = CarOnStripFixture;
 
-std::vector<std::string> channelNames(const CTelemetry& telemetry)
-{
+std::vector<std::string> channelNames(const CTelemetry& telemetry) {
     std::vector<std::string> names;
     for (const auto& channel : telemetry.getChannels()) names.push_back(channel->name);
     return names;
 }
 
-float last(const CTelemetry& telemetry, const std::string& name)
-{
+float last(const CTelemetry& telemetry, const std::string& name) {
     const CTelemetryChannel* channel = telemetry.findChannel(name);
     if (!channel || channel->values.empty()) {
         ADD_FAILURE() << "no sample in " << name;
@@ -51,8 +47,7 @@ protected:
 
 }  // namespace
 
-TEST_F(BareCar, RegistersItsChannelsAndSamplesOnlyWhileTheCounterIsAboveTheThreshold)
-{
+TEST_F(BareCar, RegistersItsChannelsAndSamplesOnlyWhileTheCounterIsAboveTheThreshold) {
     EXPECT_EQ(channelNames(car.telemetry),
               (std::vector<std::string>{"LAP_BEACON", "LAP_POS", "EN_INPUT", "EN_RPMS", "GEAR", "CLUTCH", "G_LAT",
                                         "G_LON", "AS_lf", "AS_rf", "AS_lr", "AS_rr", "ST_lf", "ST_rf", "ST_lr",
@@ -70,8 +65,7 @@ TEST_F(BareCar, RegistersItsChannelsAndSamplesOnlyWhileTheCounterIsAboveTheThres
     for (const auto& channel : car.telemetry.getChannels()) EXPECT_EQ(channel->values.size(), 2u) << channel->name;
 }
 
-TEST_F(BareCar, SampleHoldsTheCarsValues)
-{
+TEST_F(BareCar, SampleHoldsTheCarsValuesAndTheLapDistance) {
     car.lapTimer.lapCount = 4;
     car.carEngine.rpm = 5321;
     car.gearbox.gear = 3;
@@ -89,10 +83,6 @@ TEST_F(BareCar, SampleHoldsTheCarsValues)
     EXPECT_FLOAT_EQ(last(t, "G_LON"), -0.5f);
     const char* suffix[4] = {"lf", "rf", "lr", "rr"};
     for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(last(t, std::string("AS_") + suffix[i]), 10.0f * (i + 1)) << i;
-}
-
-TEST_F(BareCar, LapDistanceGrowsWithSpeedAndRestartsOnANewLap)
-{
     // A lap number no earlier sample in this process saw: the first sample
     // comes after a lap change.
     car.lapTimer.lapCount = 7001;
@@ -106,13 +96,20 @@ TEST_F(BareCar, LapDistanceGrowsWithSpeedAndRestartsOnANewLap)
     car.lapTimer.lapCount = 7002;
     car.sampleTelemetry(0.5f);
     car.sampleTelemetry(0.5f);
-    EXPECT_EQ(pos->values, (std::vector<float>{0.0f, 10.0f, 12.5f, 0.0f, 5.0f}));
+    EXPECT_EQ(pos->values, (std::vector<float>{0.0f, 0.0f, 10.0f, 12.5f, 0.0f, 5.0f}));  // after the sample above
 }
 
-TEST(ConcreteCarTelemetry, RecordsNothing)
-{
+// The concrete car records no telemetry; its destructor writes the tyre
+// temperature file, when there is a cfg folder.
+TEST(ConcreteCar, RecordsNoTelemetryAndWritesEachWheelsTyreTemperatures) {
     TempDir dir;
     WorkIn work(dir.path());
+    CCar bare;
+    testing::internal::CaptureStdout();
+    bare.saveTyreTemperatures();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");  // without a cfg folder: nothing, silently
+    EXPECT_FALSE(std::filesystem::exists("cfg/of"));
+    std::filesystem::create_directories("cfg");
     testing::internal::CaptureStdout();
     {
         CSolvi car;
@@ -120,24 +117,12 @@ TEST(ConcreteCarTelemetry, RecordsNothing)
         car.telemetryCounter = 5;
         car.recordTelemetry(0.003f);
         EXPECT_TRUE(car.telemetry.getChannels().empty());
-    }
-    testing::internal::GetCapturedStdout();
-}
-
-TEST(TyreTemperatureFile, HoldsEachWheelsInnerMiddleAndOuterTemperature)
-{
-    TempDir dir;
-    WorkIn work(dir.path());
-    std::filesystem::create_directories("cfg");
-    testing::internal::CaptureStdout();
-    {
-        CSolvi car;
         for (int i = 0; i < 4; ++i) {
             car.wheels[i].tempInner = 80.0f + i;
             car.wheels[i].tempMiddle = 85.5f + i;
             car.wheels[i].tempOuter = 90.25f + i;
         }
-    }  // the concrete car's destructor writes the file
+    }
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(fileText("cfg/of"),
               "[TEMPS]\n"
@@ -148,22 +133,10 @@ TEST(TyreTemperatureFile, HoldsEachWheelsInnerMiddleAndOuterTemperature)
               "\n");
 }
 
-TEST(TyreTemperatureFile, IsSkippedWithoutACfgFolder)
-{
-    TempDir dir;
-    WorkIn work(dir.path());
-    CCar car;
-    testing::internal::CaptureStdout();
-    car.saveTyreTemperatures();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_FALSE(std::filesystem::exists("cfg/of"));
-}
-
 // ---------------------------------------------------------------------------
 // On the strip, with real suspension units
 
-TEST_F(TelemetryOnStrip, SuspensionChannelsAreTheUnitsTravelAndItsSpeed)
-{
+TEST_F(TelemetryOnStrip, SuspensionChannelsAndTheStatusReportOfTheSpringsAndBars) {
     car->CCar::setupTelemetry();
     car->telemetryCounter = 1;
     DriverInputs in;
@@ -178,10 +151,7 @@ TEST_F(TelemetryOnStrip, SuspensionChannelsAreTheUnitsTravelAndItsSpeed)
         EXPECT_FLOAT_EQ(last(car->telemetry, std::string("GC_") + suffix[i]), car->clearance[i]) << i;
     }
     EXPECT_NE(last(car->telemetry, "ST_lf"), 0.0f);  // the car sits on its springs
-}
-
-TEST_F(TelemetryOnStrip, StatusReportPrintsTheSpringsAndTheBars)
-{
+    // The status report prints the springs and the bars.
     car->suspension[0]->springRate = 40000.0f;
     car->suspension[3]->springRate = 61000.0f;
     car->antiRollFront->stiffness = 12000.0f;
@@ -196,3 +166,4 @@ TEST_F(TelemetryOnStrip, StatusReportPrintsTheSpringsAndTheBars)
                   car->suspension[1]->springRate * 0.25f, car->suspension[2]->springRate * 0.25f);
     EXPECT_EQ(printed, expected);
 }
+

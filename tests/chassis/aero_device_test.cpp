@@ -13,8 +13,7 @@ class AeroDeviceTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { dInitODE2(0); }
     static void TearDownTestSuite() { dCloseODE(); }
-    void SetUp() override
-    {
+    void SetUp() override {
         physics.world = dWorldCreate();
         body.attach(&physics);
     }
@@ -26,8 +25,7 @@ protected:
 };
 
 // The car's device: at (0, 0.5, 0), area 1, offset 3°, fixed lift 0.2756.
-TEST_F(AeroDeviceTest, FixedLiftPushesDownWithSpeedSquared)
-{
+TEST_F(AeroDeviceTest, FixedLiftPushesDownWithSpeedSquared) {
     CAeroDevice wing(&body, {0, 0.5f, 0}, 1.0f, 3.0f);
     wing.fixedLift = 0.2756f;
     wing.step(0.003f);
@@ -44,8 +42,7 @@ TEST_F(AeroDeviceTest, FixedLiftPushesDownWithSpeedSquared)
     EXPECT_NEAR(force(1), 0.0, 0.05);
 }
 
-TEST_F(AeroDeviceTest, CurvesByAngleOfAttackInBodyAxes)
-{
+TEST_F(AeroDeviceTest, CurvesByAngleOfAttackInBodyAxes) {
     body.setRotation({1, 0, 0}, {0, 1, 0});  // drag now pushes along world −X
     CAeroDevice wing(&body, {0, 0.5f, 0}, 2.0f, 3.0f);
     body.setLinearVelocity({30, 0, 0});

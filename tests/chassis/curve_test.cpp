@@ -10,7 +10,6 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,41 +17,35 @@
 
 namespace {
 
-CCurve twoPoints()
-{
+CCurve twoPoints() {
     CCurve c;
     c.addValue(0.0f, 10.0f);
     c.addValue(1000.0f, 250.0f);
     return c;
 }
 
-TEST(CurveTest, FlatBeyondEndsLinearBetweenExactOnPoints)
-{
+TEST(CurveTest, FlatBeyondEndsLinearBetweenExactOnPointsWhateverTheOrder) {
     CCurve c;
     c.addValue(0.0f, 10.0f);
     c.addValue(100.0f, 30.0f);
     c.addValue(300.0f, 10.0f);
     const float xy[][2] = {{-50, 10}, {1e9f, 10}, {0, 10}, {100, 30}, {300, 10}, {50, 20}, {200, 20}, {25, 15}};
     for (const auto& [x, y] : xy) EXPECT_FLOAT_EQ(c.getValue(x), y) << x;
-}
-
-TEST(CurveTest, OnePointEmptyAndUnsortedCurves)
-{
+    // One point, none, and points out of order.
     CCurve one;
     one.addValue(5.0f, 7.0f);
     for (float x : {-1e6f, 0.0f, 5.0f, 6.0f, 1e6f}) EXPECT_FLOAT_EQ(one.getValue(x), 7.0f) << x;
     EXPECT_FLOAT_EQ(CCurve().getValue(3.0f), 0.0f);
     // Nothing sorts: the walk takes the first X[i] >= x.
-    CCurve c;
-    c.addValue(0.0f, 0.0f);
-    c.addValue(10.0f, 100.0f);
-    c.addValue(5.0f, -100.0f);
-    EXPECT_FLOAT_EQ(c.getValue(5.0f), 50.0f);
-    EXPECT_FLOAT_EQ(c.getValue(20.0f), -100.0f);
+    CCurve unsorted;
+    unsorted.addValue(0.0f, 0.0f);
+    unsorted.addValue(10.0f, 100.0f);
+    unsorted.addValue(5.0f, -100.0f);
+    EXPECT_FLOAT_EQ(unsorted.getValue(5.0f), 50.0f);
+    EXPECT_FLOAT_EQ(unsorted.getValue(20.0f), -100.0f);
 }
 
-TEST(CurveResampleTest, EngineExportGridAndASinglePrecisionRunningSum)
-{
+TEST(CurveResampleTest, EngineExportGridASinglePrecisionRunningSumAndBadSteps) {
     CCurve c = twoPoints();
     c.resample(500.0f, 0.0f, 15000.0f);
     ASSERT_EQ(c.size(), 31u);
@@ -66,11 +59,9 @@ TEST(CurveResampleTest, EngineExportGridAndASinglePrecisionRunningSum)
     ASSERT_EQ(c.size(), 10u);
     float x = 0.0f;
     for (std::size_t i = 0; i < c.size(); ++i, x += 0.1f) EXPECT_EQ(c.X[i], x);
-}
 
-TEST(CurveResampleTest, BadStepLeavesCurveAlone)
-{
-    CCurve c = twoPoints();
+    // A step that is not positive leaves the curve alone.
+    c = twoPoints();
     testing::internal::CaptureStdout();
     c.resample(0.0f, 0.0f, 10.0f);
     c.resample(-1.0f, 0.0f, 10.0f);
@@ -87,8 +78,7 @@ protected:
     std::string path(const std::string& name) const { return dir / name; }
     std::string slurp(const std::string& name) const { return fileText(dir / name); }
     // Writes the bytes and loads them into a fresh curve.
-    CCurve load(const std::string& name, const std::string& bytes) const
-    {
+    CCurve load(const std::string& name, const std::string& bytes) const {
         std::ofstream(dir / name, std::ios::binary) << bytes;
         CCurve c;
         c.load(path(name));
@@ -97,8 +87,7 @@ protected:
     TempDir dir;
 };
 
-TEST_F(CurveFileTest, SaveWritesTheExactFormat)
-{
+TEST_F(CurveFileTest, SaveWritesTheExactFormatAndLoadingKeepsSixDecimals) {
     twoPoints().save(path("c.vqcv"));
     EXPECT_EQ(slurp("c.vqcv"),
               "[HEADER]\nVALUES=2\n\n"
@@ -110,10 +99,7 @@ TEST_F(CurveFileTest, SaveWritesTheExactFormat)
     // Into a missing folder nothing is written.
     twoPoints().save(path("no_folder/c.vqcv"));
     EXPECT_FALSE(std::filesystem::exists(dir / "no_folder"));
-}
-
-TEST_F(CurveFileTest, SaveThenLoadKeepsSixDecimals)
-{
+    // Saved and loaded back, six decimals are kept.
     CCurve c;
     c.addValue(-12.345678f, 0.001234f);
     c.addValue(7000.5f, 508.25f);
@@ -129,8 +115,7 @@ TEST_F(CurveFileTest, SaveThenLoadKeepsSixDecimals)
     }
 }
 
-TEST_F(CurveFileTest, LoadsCrLfFileWithSectionsInAnyOrder)
-{
+TEST_F(CurveFileTest, LoadsCrLfFileWithSectionsInAnyOrder) {
     const CCurve c = load("coast.vqcv",
                           "[HEADER]\r\nVALUES=3\r\n\r\n"
                           "[VALUE2]\r\nX=7000.0\r\nY=-40.0\r\n\r\n"

@@ -65,7 +65,7 @@ TEST(Matrix4Test, DefaultIsIdentityAndPointsFollowRows) {
     for (int i = 0; i < 12; ++i) EXPECT_EQ(moved.m[i], m.m[i]);
 }
 
-TEST(Matrix4Test, ProductAppliesLeftOperandFirst) {
+TEST(Matrix4Test, ProductAppliesLeftOperandFirstAndAxisRotationsFollowRowVectors) {
     Matrix4 move;
     move.setPosition(1, 0, 0);
     const Matrix4 turn = Matrix4::rotationY(kPi / 2);
@@ -75,15 +75,13 @@ TEST(Matrix4Test, ProductAppliesLeftOperandFirst) {
     const Matrix4 a = skewedPose(), b = Matrix4::rotationX(0.3f);
     const Vector3 p{0.2f, -1, 2};
     expectNear((a * b).transformPoint(p), b.transformPoint(a.transformPoint(p)), 1e-4f);
-}
-
-TEST(Matrix4Test, AxisRotationsFollowRowVectorConvention) {
+    // The axis rotations follow the row-vector convention.
     expectNear(Matrix4::rotationY(kPi / 2).transformVector({0, 0, 1}), {1, 0, 0});
     expectNear(Matrix4::rotationX(kPi / 2).transformVector({0, 1, 0}), {0, 0, 1});
     expectNear(Matrix4::rotationZ(kPi / 2).transformVector({1, 0, 0}), {0, 1, 0});
 }
 
-TEST(Matrix4Test, GeneralInverseUndoesTheMatrix) {
+TEST(Matrix4Test, GeneralInverseUndoesTheMatrixAndTheRotationInverseTransposes) {
     const Matrix4 m = skewedPose();
     const Matrix4 prod = m * m.inverse();
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(prod.m[i], i % 5 == 0 ? 1.0f : 0.0f, 1e-5f) << i;
@@ -95,9 +93,7 @@ TEST(Matrix4Test, GeneralInverseUndoesTheMatrix) {
     EXPECT_EQ(singular.determinant(), 0.0f);
     const Matrix4 fallback = singular.inverse();
     for (int i = 0; i < 16; ++i) EXPECT_EQ(fallback.m[i], i % 5 == 0 ? 1.0f : 0.0f);
-}
-
-TEST(Matrix4Test, InverseRotationTransposesAndNegatesPosition) {
+    // The rotation inverse transposes the block and negates the position.
     Matrix4 pose = Matrix4::rotationX(0.4f) * Matrix4::rotationY(-1.1f) * Matrix4::rotationZ(2.0f);
     pose.setPosition(3, -4, 5);
     const Matrix4 inv = pose.inverseRotation();
@@ -166,14 +162,3 @@ TEST(Matrix4Test, PlanarShadowLandsOnPlaneAlongLight) {
     }
 }
 
-TEST(Matrix4Test, PrintsFourBracketedRows) {
-    Matrix4 m;
-    m.setPosition(1.5f, -2, 0.25f);
-    testing::internal::CaptureStdout();
-    m.print();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "[ 1.000000 0.000000 0.000000 0.000000 ]\n"
-              "[ 0.000000 1.000000 0.000000 0.000000 ]\n"
-              "[ 0.000000 0.000000 1.000000 0.000000 ]\n"
-              "[ 1.500000 -2.000000 0.250000 1.000000 ]\n");
-}

@@ -6,8 +6,7 @@
 
 namespace {
 
-void expectVec(const Vector3& v, float x, float y, float z)
-{
+void expectVec(const Vector3& v, float x, float y, float z) {
     EXPECT_NEAR(v.x, x, 1e-5f);
     EXPECT_NEAR(v.y, y, 1e-5f);
     EXPECT_NEAR(v.z, z, 1e-5f);
@@ -24,8 +23,7 @@ protected:
     CRigidBody body;
 };
 
-TEST_F(RigidBodyTest, PoseReachesTheFrame)
-{
+TEST_F(RigidBodyTest, PoseReachesTheFrameAndBoxMassIsExact) {
     // Attach keeps the frame's orientation: forward along world +X.
     body.setOrientation({1, 0, 0}, {0, 1, 0});
     body.attach(&physics);
@@ -42,11 +40,8 @@ TEST_F(RigidBodyTest, PoseReachesTheFrame)
     body.setPosition(Vector3{4, 5, 6});
     expectVec(body.getPosition(), 4, 5, 6);
     expectVec(body.matrix.getPosition(), 4, 5, 6);
-}
 
-TEST_F(RigidBodyTest, BoxMassIsExact)
-{
-    body.attach(&physics);
+    // The box mass is exactly the mass asked for.
     for (float side : {0.05f, 0.371f, 13.0f}) {
         body.setMassBox(1263.7f, 1.2f, side, 3.4f);
         EXPECT_EQ(body.getMass(), 1263.7f);
@@ -59,8 +54,7 @@ TEST_F(RigidBodyTest, BoxMassIsExact)
 }
 
 // The body at (10, 0, 0) faces world +X, so its side axis is world −Z.
-TEST_F(RigidBodyTest, VelocitiesAndForcesOfATurnedBody)
-{
+TEST_F(RigidBodyTest, VelocitiesAndForcesOfATurnedBody) {
     body.attach(&physics);
     body.setPosition(10, 0, 0);
     body.setRotation({1, 0, 0}, {0, 1, 0});
@@ -71,10 +65,7 @@ TEST_F(RigidBodyTest, VelocitiesAndForcesOfATurnedBody)
     expectVec(body.getPointVelocity({0, 0, 1}), 1, 0, -2);
 
     using Add = void (CRigidBody::*)(float, float, float, float, float, float);
-    struct Case {
-        Add add;
-        float p[3], f[3], force[3], torque[3];
-    } cases[] = {
+    struct Case { Add add; float p[3], f[3], force[3], torque[3]; } cases[] = {
         {&CRigidBody::addForceAtPos, {10, 1, 0}, {0, 0, 5}, {0, 0, 5}, {5, 0, 0}},
         {&CRigidBody::addForceAtLocalPos, {0, 1, 0}, {0, 0, 5}, {0, 0, 5}, {5, 0, 0}},
         {&CRigidBody::addLocalForceAtPos, {10, 1, 0}, {5, 0, 0}, {0, 0, -5}, {-5, 0, 0}},

@@ -14,8 +14,7 @@ constexpr float kAxle = 1.137f;
 
 Vector3 vec(const dReal* v) { return Vector3{float(v[0]), float(v[1]), float(v[2])}; }
 
-void expectVec(const Vector3& v, const Vector3& e, float tol)
-{
+void expectVec(const Vector3& v, const Vector3& e, float tol) {
     EXPECT_NEAR(v.x, e.x, tol);
     EXPECT_NEAR(v.y, e.y, tol);
     EXPECT_NEAR(v.z, e.z, tol);
@@ -26,14 +25,12 @@ void expectVec(const Vector3& v, const Vector3& e, float tol)
 // a hub up or down.
 class SuspensionRig : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         dInitODE2(0);
         dAllocateODEDataForThread(dAllocateMaskAll);
     }
     static void TearDownTestSuite() { dCloseODE(); }
-    void SetUp() override
-    {
+    void SetUp() override {
         physics.create();
         physics.setGravity({0, 0, 0});
         chassis.attach(&physics);
@@ -44,8 +41,7 @@ protected:
 
     // The car's corner: 148000 N/m on the wishbone 0.2 m below its top,
     // 0.03 m preload, 30° stops (limits false keeps the default stops).
-    void hang(CWishboneSuspension& unit, int wheel, float springHeight = 0.2f, bool limits = true)
-    {
+    void hang(CWishboneSuspension& unit, int wheel, float springHeight = 0.2f, bool limits = true) {
         unit.attachToCar(&chassis, &physics, nullptr, &parked);
         unit.springRate = 148000.0f;
         if (limits) {
@@ -60,8 +56,7 @@ protected:
 
     // Moves the hub centre dy metres over 50 steps, then one step at `speed`
     // m/s, leaving it moving so (0: at rest); forces are cleared first.
-    void push(CWishboneSuspension& unit, float dy, float speed = 0.0f)
-    {
+    void push(CWishboneSuspension& unit, float dy, float speed = 0.0f) {
         for (CRigidBody* b : {&chassis, static_cast<CRigidBody*>(&unit), &unit.arm0, &unit.arm1}) {
             dBodySetForce(b->body, 0, 0, 0);
             dBodySetTorque(b->body, 0, 0, 0);
@@ -81,15 +76,13 @@ protected:
 
     // Spring axis from the wishbone's centre to the top mount, from the bodies.
     Vector3 springAxis(const CWishboneSuspension& unit) const { return (top(unit) - unit.arm1.getPosition()).normalised(); }
-    Vector3 top(const CWishboneSuspension& unit) const
-    {
+    Vector3 top(const CWishboneSuspension& unit) const {
         dVector3 w;
         dBodyGetRelPointPos(chassis.body, unit.topMount.x, unit.topMount.y, unit.topMount.z, w);
         return vec(w);
     }
     // Force along the spring axis on the chassis after one force step (> 0 lifts it).
-    float chassisPush(CWishboneSuspension& unit)
-    {
+    float chassisPush(CWishboneSuspension& unit) {
         dBodySetForce(chassis.body, 0, 0, 0);
         unit.stepForces(kDt);
         return dot(vec(dBodyGetForce(chassis.body)), springAxis(unit));
@@ -103,8 +96,7 @@ protected:
 // Hub at the wheel centre, arms half-way along their pivots, spring top 0.2 m
 // above the wishbone's centre; the right corner mirrors the left and gets
 // the stops the other way round.
-TEST_F(SuspensionRig, BuildPlacesTheCornerOnTheChassis)
-{
+TEST_F(SuspensionRig, BuildPlacesTheCornerOnTheChassis) {
     CWishboneSuspension left, right;
     testing::internal::CaptureStdout();
     hang(left, 0);
@@ -126,8 +118,7 @@ TEST_F(SuspensionRig, BuildPlacesTheCornerOnTheChassis)
 // With the default stops (10° one way, 1° the other) the wide stop is on the
 // bump side of either corner; the short upper link tilts the top of the wheel
 // inboard in bump and outboard in droop.
-TEST_F(SuspensionRig, TravelStopsAndCamber)
-{
+TEST_F(SuspensionRig, TravelStopsAndCamber) {
     for (int wheel : {0, 1}) {
         CWishboneSuspension unit;
         hang(unit, wheel, 0.2f, false);
@@ -148,8 +139,7 @@ TEST_F(SuspensionRig, TravelStopsAndCamber)
 // hub: rate × compression along its axis, pushing the chassis at the top
 // mount and the wishbone back. Outside [bumpMinLength, bumpMaxLength] the
 // bump rate takes over for as long as the spring stays there.
-TEST_F(SuspensionRig, SpringAndBumpStopOverTheTravel)
-{
+TEST_F(SuspensionRig, SpringAndBumpStopOverTheTravel) {
     CWishboneSuspension unit;
     hang(unit, 0);
     testing::internal::CaptureStdout();
@@ -183,8 +173,7 @@ TEST_F(SuspensionRig, SpringAndBumpStopOverTheTravel)
 
 // With springHeight 0 the spring runs to the hub's seat (0, -0.08, 0) while
 // the reaction lands on the hub at (0, -0.11, 0).
-TEST_F(SuspensionRig, SpringOnTheHub)
-{
+TEST_F(SuspensionRig, SpringOnTheHub) {
     CWishboneSuspension unit;
     hang(unit, 0, 0.0f);
     push(unit, 0.03f);
@@ -201,8 +190,7 @@ TEST_F(SuspensionRig, SpringOnTheHub)
 
 // Bump (spring shortening) uses the compression rate, rebound the extension
 // rate; a parked car gets half the damper force.
-TEST_F(SuspensionRig, DamperRateDependsOnDirection)
-{
+TEST_F(SuspensionRig, DamperRateDependsOnDirection) {
     CWishboneSuspension unit;
     hang(unit, 0);
     unit.springRate = 0.0f;
@@ -227,8 +215,7 @@ TEST_F(SuspensionRig, DamperRateDependsOnDirection)
 
 // stiffness × the hubs' height difference, half from each side: the chassis
 // pushed up over the higher hub and down over the lower, a roll moment only.
-TEST_F(SuspensionRig, AntiRollBarOpposesTheHeightDifference)
-{
+TEST_F(SuspensionRig, AntiRollBarOpposesTheHeightDifference) {
     CWishboneSuspension left, right;
     hang(left, 0);
     hang(right, 1);
@@ -258,8 +245,7 @@ TEST_F(SuspensionRig, AntiRollBarOpposesTheHeightDifference)
 
 // Reset puts hub and arms back at their design place on the chassis's new
 // pose, turned with it, at rest.
-TEST_F(SuspensionRig, ResetPlacesTheHubOnTheMovedChassis)
-{
+TEST_F(SuspensionRig, ResetPlacesTheHubOnTheMovedChassis) {
     CWishboneSuspension unit;
     hang(unit, 0);
     push(unit, 0.05f, 0.3f);

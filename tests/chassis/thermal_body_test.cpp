@@ -7,8 +7,7 @@ namespace {
 // At speed 0 a body above ambient is drawn towards 0 °C, one below towards
 // twice ambient, with weight 0.9 over heatMass 2; each pending input pulls
 // with weight 0.5 and is used once.
-TEST(ThermalBodyTest, CoolingTargetsAndPendingInputs)
-{
+TEST(ThermalBodyTest, CoolingTargetsAndPendingInputs) {
     CThermalBody hot, cold, fast, heated;
     hot.temperature = fast.temperature = 80.0f;
     cold.temperature = 10.0f;

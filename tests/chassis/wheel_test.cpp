@@ -8,14 +8,12 @@ namespace {
 
 constexpr float kDt = 0.003f;  // the host's step; the spin is explicit Euler
 
-void fill(CCurve& c, std::initializer_list<std::pair<float, float>> points)
-{
+void fill(CCurve& c, std::initializer_list<std::pair<float, float>> points) {
     for (const auto& [x, y] : points) c.addValue(x, y);
 }
 
 // The car's curves, 0.3 m radius, 3000 N on level tarmac.
-void setUpWheel(CWheel& w)
-{
+void setUpWheel(CWheel& w) {
     fill(w.temperatureGripCurve, {{-10, 0.2f}, {15, 0.9f}, {25, 0.95f}, {35, 0.97f}, {50, 0.99f},
                                   {70, 1.0f}, {90, 1.0f}, {95, 0.99f}, {100, 0.9f}});
     fill(w.wearGripCurve, {{0, 0.96f}, {100, 1.0f}, {1000, 0.98f}, {3000, 0.95f}, {6000, 0.82f}});
@@ -30,20 +28,17 @@ class WheelTest : public ::testing::Test {
 protected:
     void SetUp() override { setUpWheel(w); }
     // Ground passing at vz (and vx) m/s, the wheel turning at omega rad/s.
-    void roll(float vz, float omega, float vx = 0.0f)
-    {
+    void roll(float vz, float omega, float vx = 0.0f) {
         w.setContactVelocity({vx, 0.7f, vz});
         w.angularSpeed = omega;
     }
-    void run(int steps, float speed)
-    {
+    void run(int steps, float speed) {
         for (int i = 0; i < steps; ++i) w.step(kDt, 26.0f, speed);
     }
     CWheel w;
 };
 
-TEST_F(WheelTest, AtRestNoSlipAndTheBrakeHolds)
-{
+TEST_F(WheelTest, AtRestNoSlipAndTheBrakeHolds) {
     roll(0, 0);
     run(1, 0.0f);
     EXPECT_EQ(w.slipRatio, 0.0f);
@@ -60,8 +55,7 @@ TEST_F(WheelTest, AtRestNoSlipAndTheBrakeHolds)
     }
 }
 
-TEST_F(WheelTest, SpinBalancesTyreRollingAndBrakeTorques)
-{
+TEST_F(WheelTest, SpinBalancesTyreRollingAndBrakeTorques) {
     // Spinning 10 % fast, as a drive torque leaves it: the tyre's forward
     // push slows the wheel, with rolling resistance and the brake.
     roll(20, 20 * 1.1f / 0.3f);
@@ -80,8 +74,7 @@ TEST_F(WheelTest, SpinBalancesTyreRollingAndBrakeTorques)
     EXPECT_GT(w.angularSpeed, 60.0f);
 }
 
-TEST_F(WheelTest, BrakeIsRaisedAtLowSpinAndFadesAtStandstill)
-{
+TEST_F(WheelTest, BrakeIsRaisedAtLowSpinFadesAtStandstillAndTheAngleWraps) {
     w.inContact = false;
     // ω, brake in, brake used: raised by 20/|ω| up to twice, above 50 N·m only.
     for (const auto& c : {std::array{15.f, 300.f, 400.f}, {5.f, 300.f, 600.f}, {15.f, 40.f, 40.f}, {25.f, 300.f, 300.f}}) {
@@ -96,10 +89,20 @@ TEST_F(WheelTest, BrakeIsRaisedAtLowSpinAndFadesAtStandstill)
     run(1, 20.0f);
     EXPECT_FLOAT_EQ(w.brakeTorque, 20.0f * 2.0f / 3.0f);
     EXPECT_TRUE(w.directionFlag);
+    // The turned angle wraps; direction changes are flagged.
+    w.inContact = false;
+    w.rotationAngle = 6.2f;
+    roll(0, 30);
+    w.prevAngularSpeed = 30.0f;
+    run(1, 5.0f);
+    EXPECT_NEAR(w.rotationAngle, 6.2f + kDt * w.angularSpeed - 6.2831855f, 1e-5f);
+    EXPECT_FALSE(w.directionFlag);
+    w.angularSpeed = -10.0f;
+    run(1, 5.0f);
+    EXPECT_TRUE(w.directionFlag);
 }
 
-TEST_F(WheelTest, SlipRatioAndFoldedSlipAngle)
-{
+TEST_F(WheelTest, SlipRatioAndFoldedSlipAngle) {
     w.inContact = false;
     const float a = std::atan(0.1f) * 57.29578f;  // 5.71°
     // vx, vz, ω·r → slip ratio, slip angle (sliding backwards folds past 90°)
@@ -126,8 +129,7 @@ TEST_F(WheelTest, SlipRatioAndFoldedSlipAngle)
 // Afterwards the skid level takes the load factor 4900 / 2450 * 0.4 + 0.6 =
 // 1.4 (airborne at 4900 N) or 1, and wear grows by (skid * 0.02 + 0.01) *
 // 0.1 * 12; dirt by 0.012 on gravel or by -0.0024 on tarmac.
-TEST(WheelHeatTest, OneStepOfHeatWearAndDirt)
-{
+TEST(WheelHeatTest, OneStepOfHeatWearAndDirt) {
     const struct {
         const char* what;
         bool contact;
@@ -167,8 +169,7 @@ TEST(WheelHeatTest, OneStepOfHeatWearAndDirt)
     }
 }
 
-TEST_F(WheelTest, WearDirtAndFlatSpotPerRadianTurned)
-{
+TEST_F(WheelTest, WearDirtAndFlatSpotPerRadianTurned) {
     w.surfaceKind = 1;
     roll(15, 50.0f);
     run(100, 15.0f);  // 15 rad rolling freely on gravel
@@ -198,8 +199,7 @@ TEST_F(WheelTest, WearDirtAndFlatSpotPerRadianTurned)
     EXPECT_NEAR(w.flatSpot, 1.0f - 0.001f * 20.0f, 1e-3f);
 }
 
-TEST_F(WheelTest, CamberAndTreadTemperatureSpread)
-{
+TEST_F(WheelTest, CamberAndTreadTemperatureSpread) {
     CSceneFrame hub;  // the visual wheel frame the car tilts and steers
     hub.addChild(&w);
     hub.matrix = Matrix4::rotationZ(3.0f * 0.017453292f);
@@ -213,22 +213,7 @@ TEST_F(WheelTest, CamberAndTreadTemperatureSpread)
     EXPECT_NEAR(w.camber, 0.0f, 1e-4f);
 }
 
-TEST_F(WheelTest, AngleWrapsAndDirectionChangesAreFlagged)
-{
-    w.inContact = false;
-    w.rotationAngle = 6.2f;
-    roll(0, 30);
-    w.prevAngularSpeed = 30.0f;
-    run(1, 5.0f);
-    EXPECT_NEAR(w.rotationAngle, 6.2f + kDt * w.angularSpeed - 6.2831855f, 1e-5f);
-    EXPECT_FALSE(w.directionFlag);
-    w.angularSpeed = -10.0f;
-    run(1, 5.0f);
-    EXPECT_TRUE(w.directionFlag);
-}
-
-TEST(WheelPartsTest, InertiaFromPartMassesAndRpm)
-{
+TEST(WheelPartsTest, InertiaFromPartMassesAndRpm) {
     CWheel w;
     w.radius = 0.327f;
     w.partMasses[0] = 11.0f, w.partMasses[1] = 12.0f, w.partMasses[2] = 7.0f;

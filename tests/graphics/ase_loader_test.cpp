@@ -93,13 +93,30 @@ std::string meshObject(const std::vector<Vector3>& vertices, const std::vector<s
 
 }  // namespace
 
+// What a read built, in a form to compare: meshes with their corner counts,
+// sub-materials, cameras, the textures asked for and the problems.
+static std::string summary(const AseRig& rig) {
+    std::string out;
+    for (const RGeometry* g : rig.loader.geometries) out += g->name + " " + std::to_string(g->cornerCount) + ", ";
+    for (const RMaterial* m : rig.loader.subMaterials) out += m->name + ", ";
+    for (const RCamera* c : rig.loader.cameras) out += c->name + ", ";
+    for (const std::string& t : rig.resolver.requested) out += t + ", ";
+    return out + std::to_string(rig.loader.materials.size()) + " materials\n" + rig.problems();
+}
+
 TEST(AseLoader, ExporterFileLoadsAlikeInEveryEncodingItComesIn) {
     const std::string lf = kExporterAse;
-    const struct {
-        const char* encoding;
-        std::string bytes;
-    } cases[] = {
-        {"LF", lf},
+    // The diffuse and reflection bitmaps, reduced to their file names (the
+    // bump map is not a texture of the material); the helper parent is the
+    // one thing worth a remark.
+    AseRig plain;
+    ASSERT_TRUE(plain.read(lf)) << plain.output;
+    EXPECT_EQ(summary(plain).substr(0, summary(plain).find('\n')),
+              "Body Shell 6, Wheel LF 3, Seat Left 6, Empty Thing 0, Seats, Dash, Chase Cam, tex/car paint.tga, "
+              "tex/sky.tga, tex/seat fabric.tga, tex/dash.tga, 2 materials");
+    EXPECT_EQ(plain.loader.problemCount, 1) << plain.problems();
+    EXPECT_NE(plain.problems().find("\"Car Root\""), std::string::npos) << plain.problems();
+    const struct { const char* encoding; std::string bytes; } cases[] = {
         {"CRLF", replaceAll(lf, "\n", "\r\n")},
         {"CR", replaceAll(lf, "\n", "\r")},
         {"UTF-8 mark", "\xEF\xBB\xBF" + replaceAll(lf, "\n", "\r\n")},
@@ -107,28 +124,9 @@ TEST(AseLoader, ExporterFileLoadsAlikeInEveryEncodingItComesIn) {
         {"UTF-16BE no mark", utf16(lf, false, false)},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.encoding);
         AseRig rig;
-        ASSERT_TRUE(rig.read(c.bytes)) << rig.output;
-        ASSERT_EQ(rig.loader.geometries.size(), 4u);
-        const char* names[] = {"Body Shell", "Wheel LF", "Seat Left", "Empty Thing"};
-        const int triangles[] = {2, 1, 2, 0};
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(rig.loader.geometries[i]->name, names[i]);
-            EXPECT_EQ(rig.loader.geometries[i]->cornerCount, 3 * triangles[i]);
-        }
-        // The diffuse and reflection bitmaps, reduced to their file names:
-        // the bump map is not a texture of the material.
-        EXPECT_EQ(rig.resolver.requested, (std::vector<std::string>{"tex/car paint.tga", "tex/sky.tga",
-                                                                     "tex/seat fabric.tga", "tex/dash.tga"}));
-        ASSERT_EQ(rig.loader.materials.size(), 2u);
-        ASSERT_EQ(rig.loader.subMaterials.size(), 2u);
-        EXPECT_EQ(rig.loader.subMaterials[0]->name, "Seats");
-        ASSERT_EQ(rig.loader.cameras.size(), 1u);
-        EXPECT_EQ(rig.loader.cameras[0]->name, "Chase Cam");
-        // The helper parent is the one thing worth a remark.
-        EXPECT_EQ(rig.loader.problemCount, 1) << rig.problems();
-        EXPECT_NE(rig.problems().find("\"Car Root\""), std::string::npos) << rig.problems();
+        ASSERT_TRUE(rig.read(c.bytes)) << c.encoding << rig.output;
+        EXPECT_EQ(summary(rig), summary(plain)) << c.encoding;
     }
 }
 
@@ -214,12 +212,7 @@ TEST(AseLoader, SmallCasesGiveTheirFixedNumbers) {
         expectNear(rig.loader.geometries[0]->normals[1], {0.0f, 0.0f, -1.0f});
     }
     // Material lines.
-    const struct {
-        const char* line;
-        float alpha;
-        int blend;
-        float power;
-    } materials[] = {
+    const struct { const char* line; float alpha; int blend; float power; } materials[] = {
         {"*MATERIAL_TRANSPARENCY 0.25", 0.75f, 0, 0.0f},
         {"*MATERIAL_TRANSPARENCY 0.0000", 1.0f, 4, 0.0f},
         {"*MATERIAL_SHINESTRENGTH 0.5", 1.0f, 4, 76.0f},
@@ -233,10 +226,7 @@ TEST(AseLoader, SmallCasesGiveTheirFixedNumbers) {
         EXPECT_FLOAT_EQ(rig.loader.materials[0]->power, m.power);
     }
     // Bitmap paths of every kind come to the texture folder as TGA files.
-    const struct {
-        const char* bitmap;
-        const char* name;
-    } bitmaps[] = {
+    const struct { const char* bitmap; const char* name; } bitmaps[] = {
         {R"(C:\maps\paint.bmp)", "cars/solvi/texture/paint.tga"},
         {R"(\\server\share\My Maps\rear lights.jpeg)", "cars/solvi/texture/rear lights.tga"},
         {"D:/art/gauge", "cars/solvi/texture/gauge.tga"},
@@ -272,17 +262,44 @@ TEST(AseLoader, NormalsFromFacesJoinAcrossGentleFoldsAndCornersSnap) {
     }
 }
 
+// A parent is the first mesh object of its name read so far: one named only
+// later, never, or the node itself leaves the node at the top, with a word.
+TEST(AseLoader, ParentIsTheFirstMeshObjectOfItsNameReadSoFar) {
+    auto object = [](const std::string& name, const std::string& parent) {
+        return "*GEOMOBJECT {\n*NODE_NAME \"" + name + "\"\n" +
+               (parent.empty() ? "" : "*NODE_PARENT \"" + parent + "\"\n") + "}\n";
+    };
+    AseRig rig;
+    ASSERT_TRUE(rig.read(object("a", "") + object("b", "a") + object("a", "") + object("c", "a") + object("d", "e") +
+                         object("e", "") + object("f", "ghost") + object("g", "g")));
+    std::vector<std::string> top;
+    for (const CSceneFrame* f : rig.loader.frames) top.push_back(f->name);
+    EXPECT_EQ(top, (std::vector<std::string>{"a", "a", "d", "e", "f", "g"}));
+    ASSERT_EQ(rig.loader.frames[0]->children.size(), 2u);
+    EXPECT_EQ(rig.loader.frames[0]->children[1]->name, "c");
+    EXPECT_TRUE(rig.loader.frames[1]->children.empty());
+    EXPECT_EQ(rig.loader.problemCount, 3) << rig.problems();
+    for (const char* said : {"parent \"e\" of \"d\" is not a mesh object read so far",
+                             "parent \"ghost\" of \"f\"", "parent \"g\" of \"g\""})
+        EXPECT_NE(rig.problems().find(said), std::string::npos) << said << "\n" << rig.problems();
+
+    // Corners snap corner by corner in order: the last corner, within a
+    // millimetre of both the first (0.9 mm) and the third (0.7 mm), takes the
+    // first's place, not the nearer one's.
+    AseRig snap;
+    ASSERT_TRUE(snap.read(meshObject({{0, 0, 0}, {0, 1, 0}, {0.0016f, 0, 0}, {0.0009f, 0, 0}, {1, 1, 0}},
+                                     {"0 1 2", "3 4 1"})));
+    const RGeometry* g = snap.loader.geometries[0];
+    EXPECT_EQ(g->positions[3].x, g->positions[0].x);
+    EXPECT_EQ(g->positions[2].x, 0.0016f);
+}
+
 TEST(AseLoader, DamagedFilesLoadWhatTheyCanAndSayWhatTheySkipped) {
     const std::string quad = meshObject({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}}, {"0 1 2", "2 1 3"});
     std::string chain;  // each object the child of the one before
     for (int i = 0; i < 300; ++i)
         chain += "*GEOMOBJECT {\n*NODE_NAME \"n" + std::to_string(i) + "\"\n*NODE_PARENT \"n" + std::to_string(i - 1) + "\"\n}\n";
-    const struct {
-        const char* what;
-        std::string text;
-        int triangles;
-        const char* reported;
-    } cases[] = {
+    const struct { const char* what; std::string text; int triangles; const char* reported; } cases[] = {
         {"hierarchy too deep", chain, 0, "deeper than 256 frames at \"n256\""},
         {"vertex index past the list", meshObject({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {"0 1 7", "0 1 2"}), 1,
          "vertex 7 is outside the 3 vertices"},

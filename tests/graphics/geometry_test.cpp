@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <string>
 #include <vector>
 
 #include "graphics/material.h"
@@ -11,7 +10,7 @@
 
 using Call = RecordingDevice::Call;
 
-TEST(GeometryWeldTest, OnlyCornersCloserThanATenthOfAMillimetreMerge) {
+TEST(GeometryWeldTest, OnlyCornersCloserThanATenthOfAMillimetreMergeWithTheFirstNotTheNearest) {
     GraphicsRig rig;
     auto unique = [&](Vector3 second) {
         RGeometry* g = makeMesh(rig.e(), {{1, 2, 3}, {1, 2, 3}, second});
@@ -22,9 +21,6 @@ TEST(GeometryWeldTest, OnlyCornersCloserThanATenthOfAMillimetreMerge) {
     EXPECT_EQ(unique({1, 2.00003f, 3.00004f}), 1);  // 0.00005 along a diagonal
     EXPECT_EQ(unique({1.0002f, 2, 3}), 2);
     EXPECT_EQ(unique({1, 2, 2.9998f}), 2);
-}
-
-TEST(GeometryWeldTest, ACornerNearTwoVerticesTakesTheFirstNotTheNearest) {
     // 0 at x = 0, 1 at x = 0.00015 (too far from 0), then 0.00008: within
     // reach of both, it takes vertex 0; 0.00014 takes 1.
     RGeometry g;

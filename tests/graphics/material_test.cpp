@@ -79,11 +79,7 @@ TEST(MaterialTest, EachBlendModeSetsBlendingAlphaSourceAndAlphaTest) {
     EXPECT_EQ(d.renderState(RRenderState::AlphaFunc), deviceValue(RCompare::Greater));
     EXPECT_EQ(d.stageState(0, RStageState::AlphaArg1), deviceValue(RTextureArg::Texture));
 
-    struct Case {
-        int mode;
-        RTextureOp op;
-        RTextureArg arg1, arg2;
-    };
+    struct Case { int mode; RTextureOp op; RTextureArg arg1, arg2; };
     for (const Case c : {Case{2, RTextureOp::Modulate, RTextureArg::Texture, RTextureArg::Diffuse},
                          Case{1, RTextureOp::SelectArg1, RTextureArg::Texture, RTextureArg::Current},
                          Case{0, RTextureOp::SelectArg1, RTextureArg::Diffuse, RTextureArg::Current}}) {

@@ -1,13 +1,10 @@
 // The binary model file: its exact bytes for a small model, save and load
 // round trips of an exporter's model, the per-mesh material copies, the
 // reflection override, texture lookup along the search path, mirroring, and
-// damaged files.
+// damaged files, loaded as they come or as a cache that must be whole.
 
 #include <bit>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,10 +43,7 @@ struct Bytes {
         return *this;
     }
     Bytes& str(const std::string& s) { return i(static_cast<int32_t>(s.size())).raw(s); }
-    void write(const fs::path& path) const {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-    }
+    void write(const fs::path& path) const { writeFile(path, b); }
 };
 
 // A 2 x 2 uncompressed 24-bit TGA.
@@ -312,9 +306,7 @@ TEST(ModelFile, DamagedFilesLoadUpToTheDamageAndSaySo) {
     std::vector<int> problems;
     testing::internal::CaptureStdout();
     for (size_t n = 0; n <= good.size(); ++n) {
-        Bytes cut;
-        cut.b.assign(good.begin(), good.begin() + static_cast<long>(n));
-        cut.write(dir / "cut.vqo");
+        writeFile(dir / "cut.vqo", std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(n)));
         RModelFile in(&cuts.e());
         CSceneFrame* back = cuts.e().createFrame();
         problems.push_back(in.load((dir / "cut.vqo").string(), back) == back ? in.problemCount : -1);
@@ -356,4 +348,35 @@ TEST(ModelFile, DamagedFilesLoadUpToTheDamageAndSaySo) {
     EXPECT_NE(output.find("corner count is wrong"), std::string::npos) << output;
 
     EXPECT_EQ(load(again, dir / "absent.vqo", other.e().createFrame()), nullptr);
+
+    // Loaded as a cache the file must be whole: every cut and a trailing byte
+    // are refused, silently, before a frame, material or texture is made, so
+    // a cut inside a texture name never reaches the engine's fatal lookup.
+    writeTga(dir / "paint.tga");
+    testing::internal::CaptureStdout();
+    root->geometries[0]->material->setTexture(rig.e().getTexture((dir / "paint.tga").string()));
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(save(out, dir / "whole.vqo", root));
+    EXPECT_FALSE(fs::exists(dir / "whole.vqo.part"));  // written aside, then renamed
+    std::vector<uint8_t> whole = fileBytes(dir / "whole.vqo");
+    whole.push_back(0);
+    ModelRig cache;
+    REngine& e = cache.e();
+    CSceneFrame* into = e.createFrame();
+    for (size_t n = 0; n <= whole.size(); ++n) {
+        SCOPED_TRACE(n);
+        writeFile(dir / "cache.vqo", std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<long>(n)));
+        RModelFile file(&e);
+        file.requireWhole = true;
+        const size_t made = e.frames.size() + e.materials.size() + e.textures.size();
+        CSceneFrame* loaded = load(file, dir / "cache.vqo", into, &output);
+        if (n + 1 == whole.size()) {
+            EXPECT_EQ(loaded, into);
+            continue;
+        }
+        EXPECT_EQ(loaded, nullptr);
+        EXPECT_EQ(file.problems.size(), 1u);
+        EXPECT_EQ(output, "");
+        EXPECT_EQ(e.frames.size() + e.materials.size() + e.textures.size(), made);
+    }
 }

@@ -31,16 +31,6 @@ struct Tree {
     }
 };
 
-// Records each render call it receives, then traverses as usual.
-struct RecordingFrame : CSceneFrame {
-    std::vector<float>* log;
-    explicit RecordingFrame(std::vector<float>* l) : log(l) {}
-    void render(bool applyTransform, float maxDistance, float lodDistance) override {
-        log->push_back(maxDistance);
-        CSceneFrame::render(applyTransform, maxDistance, lodDistance);
-    }
-};
-
 }  // namespace
 
 TEST(SceneFrameTest, HierarchyLinksRootAndDepthFirstSearch) {
@@ -101,28 +91,6 @@ TEST(SceneFrameTest, WorldMatrixOfThreeLevels) {
     }
 }
 
-TEST(SceneFrameTest, RotationsTurnAboutTheFramesOwnAxes) {
-    CSceneFrame f;
-    f.setPosition(5, 1, -2);
-    f.rotateX(90);  // own up now lies along world +Z
-    const Vector3 up = f.getUp();
-    f.rotateY(90);  // about own up, not about world Y
-    expectNear(f.getUp(), up);
-    expectNear(f.getPosition(), {5, 1, -2});
-    const Vector3 side = f.getSide();
-    f.rotateX(33);
-    expectNear(f.getSide(), side);
-    const Vector3 forward = f.getForward();
-    f.rotateZ(-71);
-    expectNear(f.getForward(), forward);
-
-    CSceneFrame g, h;
-    g.rotateY(90);
-    expectNear(g.getForward(), {1, 0, 0});
-    h.rotateYRadians(90 * 0.017453292f);
-    for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(g.matrix.m[i], h.matrix.m[i]);
-}
-
 TEST(SceneFrameTest, SetOrientationBuildsOrthonormalAxes) {
     CSceneFrame f;
     f.setPosition(1, 2, 3);
@@ -144,23 +112,6 @@ TEST(SceneFrameTest, SetOrientationBuildsOrthonormalAxes) {
     f.setOrientation(Vector3{0, 0, 2}, Vector3{0, 1, 0});
     expectNear(f.getForward(), {0, 0, 2});
     expectNear(f.getSide(), {1, 0, 0});
-}
-
-TEST(SceneFrameTest, RenderVisitsVisibleSubtreeOnly) {
-    std::vector<float> log;
-    RecordingFrame root(&log), shown(&log), hidden(&log), underHidden(&log);
-    root.addChild(&shown);
-    root.addChild(&hidden);
-    hidden.addChild(&underHidden);
-    hidden.setVisible(false);
-    root.render(true, 50.0f, 1.0f);
-    // root itself, then each child with the distance cut lifted.
-    EXPECT_EQ(log, (std::vector<float>{50.0f, -1.0f, -1.0f}));
-
-    log.clear();
-    root.setVisible(false);
-    root.render(true, -1.0f, 1.0f);
-    EXPECT_EQ(log, (std::vector<float>{-1.0f}));
 }
 
 namespace {
@@ -316,8 +267,12 @@ TEST(SceneFrameRenderTest, DrawsEveryMeshUnderTheStackedTransforms) {
     EXPECT_EQ(rig.device.calls(Call::SetStreamSource), 1);
     EXPECT_EQ(rig.e().triangleCounter, 7);
     EXPECT_EQ(rig.device.misuseCount, 0);
+    // A distance cut is the root's own: 100 m away it is cut, its children not.
+    EXPECT_EQ(drawnBases(rig, m.root, 50.0f, 0.0f), (std::vector<int>{8, 12}));
     m.child->setVisible(false);
     EXPECT_EQ(drawnBases(rig, m.root, -1.0f, 0.0f), (std::vector<int>{0, 4}));
+    m.root->setVisible(false);
+    EXPECT_TRUE(drawnBases(rig, m.root, -1.0f, 0.0f).empty());
 }
 
 TEST(SceneFrameRenderTest, LodDistanceAndFrustumChooseTheMeshes) {

@@ -2,13 +2,10 @@
 // exporter's ASE file with its textures beside it, its JSON report, the
 // model file made from it, and the refusals.
 
-#include <array>
-#include <cstdio>
 #include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "../graphics/ase_samples.h"
 #include "support/run_vqsim.h"
@@ -22,15 +19,13 @@ namespace {
 VqsimResult vqsim(const std::string& arguments) { return runVqsim(arguments, "", VqsimStderr::Discard); }
 
 // A 1 x 1 uncompressed 24-bit TGA.
-void writeTga(const fs::path& path)
-{
+void writeTga(const fs::path& path) {
     const unsigned char bytes[] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0, 10, 20, 30};
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
 // The exporter's model with every texture it names, as the car keeps them.
-void writeModel(const fs::path& dir, bool withTextures)
-{
+void writeModel(const fs::path& dir, bool withTextures) {
     fs::create_directories(dir / "texture");
     std::ofstream(dir / "car.ase") << kExporterAse;
     if (withTextures)
@@ -39,8 +34,7 @@ void writeModel(const fs::path& dir, bool withTextures)
 
 }  // namespace
 
-TEST(ConvertCommand, InspectReportsTheModelAsJsonAndTheModelFileMatchesIt)
-{
+TEST(ConvertCommand, InspectReportsTheModelAsJsonAndTheModelFileMatchesIt) {
     TempDir dir;
     writeModel(dir.path(), true);
     const std::string ase = (dir / "car.ase").string(), vqo = (dir / "car.vqo").string();
@@ -65,8 +59,7 @@ TEST(ConvertCommand, InspectReportsTheModelAsJsonAndTheModelFileMatchesIt)
         EXPECT_TRUE(contains(back.output, field)) << field << "\n" << back.output;
 }
 
-TEST(ConvertCommand, RefusesWhatItCannotConvertFaithfully)
-{
+TEST(ConvertCommand, RefusesWhatItCannotConvertFaithfully) {
     TempDir dir;
     writeModel(dir.path(), false);
     const std::string ase = (dir / "car.ase").string(), vqo = (dir / "car.vqo").string();

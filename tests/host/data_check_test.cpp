@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
 #include <string>
 
@@ -17,11 +16,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void write(const fs::path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
-
 // A fresh copy of the bundled data under dir/name.
-fs::path copyOfData(const TempDir& dir, const std::string& name)
-{
+fs::path copyOfData(const TempDir& dir, const std::string& name) {
     const fs::path root = dir / name;
     fs::copy(SOLVI_DATA_DIR, root, fs::copy_options::recursive);
     return root;
@@ -29,37 +25,36 @@ fs::path copyOfData(const TempDir& dir, const std::string& name)
 
 }  // namespace
 
-TEST(DataCheck, EachKindOfSpoiledFileIsRefusedByName)
-{
+TEST(DataCheck, EachKindOfSpoiledFileIsRefusedByName) {
     const struct {
         const char* what;
         std::function<void(const fs::path&)> spoil;
         DataCheckSettings settings;
         const char* named;  // the one problem names this
     } cases[] = {
-        {"all-zero front tyre", [](const fs::path& d) { write(d / "cars/solvi/tyres/michelin_255_40_ZR_18.vqt",
+        {"all-zero front tyre", [](const fs::path& d) { writeFile(d / "cars/solvi/tyres/michelin_255_40_ZR_18.vqt",
                                                              std::string(68, '\0')); },
          {}, "michelin_255_40_ZR_18.vqt: RD"},
-        {"short rear tyre", [](const fs::path& d) { write(d / "cars/solvi/tyres/michelin_345_35_18.vqt", "short"); },
+        {"short rear tyre", [](const fs::path& d) { writeFile(d / "cars/solvi/tyres/michelin_345_35_18.vqt", "short"); },
          {}, "michelin_345_35_18.vqt (5 of 68 bytes)"},
-        {"NaN setup", [](const fs::path& d) { write(d / "cars/solvi/setup/default.vqs",
+        {"NaN setup", [](const fs::path& d) { writeFile(d / "cars/solvi/setup/default.vqs",
                                                     std::string("\1\0\0\0\0\0\xc0\x7f", 8)); },
          {}, "default.vqs: its float"},
-        {"NaN coast curve", [](const fs::path& d) { write(d / "cars/solvi/engine/coast.vqcv",
+        {"NaN coast curve", [](const fs::path& d) { writeFile(d / "cars/solvi/engine/coast.vqcv",
                                                           "[HEADER]\r\nVALUES=1\r\n[VALUE0]\r\nX=0\r\nY=nan\r\n"); },
          {true, false}, "coast.vqcv: VALUE0 Y is nan"},
-        {"empty cfg.ini", [](const fs::path& d) { write(d / "cars/solvi/cfg.ini", ""); }, {}, "cfg.ini names no skin"},
-        {"skin that is not there", [](const fs::path& d) { write(d / "cars/solvi/cfg.ini", "[CURRENT]\r\nSKIN=green\r\n"); },
+        {"empty cfg.ini", [](const fs::path& d) { writeFile(d / "cars/solvi/cfg.ini", ""); }, {}, "cfg.ini names no skin"},
+        {"skin that is not there", [](const fs::path& d) { writeFile(d / "cars/solvi/cfg.ini", "[CURRENT]\r\nSKIN=green\r\n"); },
          {}, "the skin 'green' does not exist"},
         {"skin without its texture", [](const fs::path& d) {
-             write(d / "cars/solvi/cfg.ini", "[CURRENT]\r\nSKIN=blue\r\n");
+             writeFile(d / "cars/solvi/cfg.ini", "[CURRENT]\r\nSKIN=blue\r\n");
              fs::remove(d / "cars/solvi/skins/blue/body.tga");
          }, {}, "texture body.tga of cars/solvi/solvi.ase is in none of cars/solvi/skins/blue/"},
-        {"texture that is no picture", [](const fs::path& d) { write(d / "cars/solvi/texture/rim.tga", "no picture"); },
+        {"texture that is no picture", [](const fs::path& d) { writeFile(d / "cars/solvi/texture/rim.tga", "no picture"); },
          {}, "cars/solvi/texture/rim.tga is not a picture"},
         {"missing model", [](const fs::path& d) { fs::remove(d / "cars/solvi/solvi_int.ase"); }, {},
          "cars/solvi/solvi_int.ase is missing"},
-        {"RPMREF 0", [](const fs::path& d) { write(d / "cars/solvi/sfx/sound.ini", "[ENGINE]\r\nRPMREF=0\r\n"); },
+        {"RPMREF 0", [](const fs::path& d) { writeFile(d / "cars/solvi/sfx/sound.ini", "[ENGINE]\r\nRPMREF=0\r\n"); },
          {false, true}, "sound.ini: RPMREF is 0"},
         {"missing wave", [](const fs::path& d) { fs::remove(d / "sfx/hit.wav"); }, {false, true}, "sfx/hit.wav"},
     };
@@ -85,11 +80,10 @@ TEST(DataCheck, EachKindOfSpoiledFileIsRefusedByName)
 
 // As a user sees it: a drive and the check refuse the spoiled tyre by name
 // with exit code 1, before the car is loaded.
-TEST(DataCheck, VqsimRefusesASpoiledTyreBeforeLoadingTheCar)
-{
+TEST(DataCheck, VqsimRefusesASpoiledTyreBeforeLoadingTheCar) {
     TempDir dir;
     const fs::path data = copyOfData(dir, "data");
-    write(data / "cars/solvi/tyres/michelin_255_40_ZR_18.vqt", std::string(68, '\0'));
+    writeFile(data / "cars/solvi/tyres/michelin_255_40_ZR_18.vqt", std::string(68, '\0'));
     const std::string where = " --data " + data.string();
     const VqsimResult drive = runVqsim("drive --seconds 20 --run-dir " + (dir / "run").string() + where);
     EXPECT_EQ(drive.exitCode, 1) << drive.output;

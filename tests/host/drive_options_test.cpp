@@ -9,13 +9,8 @@
 #include <string>
 #include <vector>
 
-TEST(DriveOptions, StepMustBeWholeMillisecondsFrom1To20AndLapsAtLeastOne)
-{
-    const struct {
-        std::vector<const char*> args;
-        bool accepted;
-        float dt;
-    } cases[] = {
+TEST(DriveOptions, StepMustBeWholeMillisecondsFrom1To20AndLapsAtLeastOne) {
+    const struct { std::vector<const char*> args; bool accepted; float dt; } cases[] = {
         {{"--dt", "0.001"}, true, 0.001f},   {{"--dt", "0.003"}, true, 0.003f},
         {{"--dt", "0.02"}, true, 0.02f},     {{"--dt", "0.0009"}, false, 0},
         {{"--dt", "0.0025"}, false, 0},      {{"--dt", "1e-9"}, false, 0},

@@ -17,15 +17,13 @@ namespace {
 
 class AutopilotTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         std::string error;
         ASSERT_TRUE(track.load(SOLVI_DATA_DIR "/tracks/valley/track.txt", error)) << error;
     }
 
     // The car on the lap at s, `lateral` metres left of the line, facing along it.
-    CarState carAt(float s, float lateral, float speed, const char* gear, int rpm, float time = 10.0f) const
-    {
+    CarState carAt(float s, float lateral, float speed, const char* gear, int rpm, float time = 10.0f) const {
         CarState car;
         car.time = time;
         car.forward = track.tangentAt(s);
@@ -42,18 +40,7 @@ protected:
 
 }  // namespace
 
-TEST_F(AutopilotTest, WaitsForTheCarToAcceptInputs)
-{
-    Autopilot pilot(track);
-    DriverInputs in;
-    in.throttle = 1;
-    pilot.drive(carAt(100, 0, 0, "N", 800, 1.0f), 0.003f, in);
-    EXPECT_EQ(in.throttle, 0);
-    EXPECT_FALSE(in.shiftUp);
-}
-
-TEST_F(AutopilotTest, SteersBackTowardsTheLine)
-{
+TEST_F(AutopilotTest, SteersBackTowardsTheLine) {
     Autopilot pilot(track);
     DriverInputs onLine, leftOfLine, rightOfLine;
     pilot.drive(carAt(300, 0, 30, "3", 4000), 0.003f, onLine);
@@ -64,8 +51,7 @@ TEST_F(AutopilotTest, SteersBackTowardsTheLine)
     EXPECT_LT(rightOfLine.steering, -0.05f);
 }
 
-TEST_F(AutopilotTest, SpeedProfileSlowsForCornersWithinTheBrakingEnvelope)
-{
+TEST_F(AutopilotTest, SpeedProfileSlowsForCornersWithinTheBrakingEnvelope) {
     Autopilot pilot(track);
     float slowest = 1e9f, fastest = 0;
     const float step = 2.0f;
@@ -81,10 +67,13 @@ TEST_F(AutopilotTest, SpeedProfileSlowsForCornersWithinTheBrakingEnvelope)
     EXPECT_GT(fastest, 60.0f);
 }
 
-TEST_F(AutopilotTest, ShiftsWithSinglePressesAndRespectsTheRevs)
-{
+TEST_F(AutopilotTest, WaitsForTheCarThenShiftsWithSinglePressesAndRespectsTheRevs) {
     Autopilot pilot(track);
     DriverInputs in;
+    in.throttle = 1;
+    pilot.drive(carAt(100, 0, 0, "N", 800, 1.0f), 0.003f, in);
+    EXPECT_EQ(in.throttle, 0);  // the car takes no inputs in its first 3 s
+    EXPECT_FALSE(in.shiftUp);
     pilot.drive(carAt(100, 0, 0, "N", 900, 5.0f), 0.003f, in);
     EXPECT_TRUE(in.shiftUp);  // neutral into first
     pilot.drive(carAt(100, 0, 0, "N", 900, 5.1f), 0.003f, in);
@@ -101,8 +90,7 @@ TEST_F(AutopilotTest, ShiftsWithSinglePressesAndRespectsTheRevs)
     EXPECT_FALSE(b.shiftDown);
 }
 
-TEST(ScriptDriver, HoldsInputsAndPressesShiftsOnce)
-{
+TEST(ScriptDriver, HoldsInputsPressesShiftsOnceAndReportsBadLines) {
     TempDir dir;
     std::ofstream(dir / "run.txt") << "# launch\n0 throttle 1\n0.5 shift up\n\n2 steering -0.25 # turn\n3 brake 0.5\n";
     ScriptDriver script;
@@ -127,11 +115,8 @@ TEST(ScriptDriver, HoldsInputsAndPressesShiftsOnce)
     EXPECT_EQ(in.throttle, 1.0f);
     EXPECT_EQ(in.steering, -0.25f);
     EXPECT_EQ(in.brake, 0.5f);
-}
 
-TEST(ScriptDriver, ReportsBadLines)
-{
-    TempDir dir;
+    // Lines it cannot use are refused with their number.
     const std::pair<const char*, const char*> cases[] = {
         {"1 throttle 1\n0.5 brake 1\n", ":2: times must not go backwards"},
         {"0 throttle 1.5\n", ":1: throttle runs from 0 to 1"},
@@ -141,15 +126,13 @@ TEST(ScriptDriver, ReportsBadLines)
     };
     for (const auto& [text, message] : cases) {
         std::ofstream(dir / "bad.txt") << text;
-        ScriptDriver script;
-        std::string error;
-        EXPECT_FALSE(script.load((dir / "bad.txt").string(), error)) << text;
+        ScriptDriver bad;
+        EXPECT_FALSE(bad.load((dir / "bad.txt").string(), error)) << text;
         EXPECT_NE(error.find(message), std::string::npos) << error;
     }
 }
 
-TEST(HostProfiler, SumsSectionsInFirstSeenOrder)
-{
+TEST(HostProfiler, SumsSectionsInFirstSeenOrder) {
     HostProfiler profiler;
     for (int i = 0; i < 3; ++i) {
         profiler.begin("PHYSICFRAME");

@@ -3,10 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
 #include <zlib.h>
 
 #include "support/image_files.h"

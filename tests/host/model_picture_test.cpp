@@ -12,10 +12,7 @@
 // when asked.
 TEST(ModelPictureTest, TheCarIsDrawnFromOutsideInItsSkin) {
     TempDir dir;
-    struct {
-        const char* options;
-        bool red;
-    } const cases[] = {{"", true}, {"--skin blue", false}};
+    struct { const char* options; bool red; } const cases[] = {{"", true}, {"--skin blue", false}};
     for (const auto& c : cases) {
         const std::string png = (dir / "car.png").string();
         const VqsimResult run = runVqsim("inspect " + std::string(SOLVI_DATA_DIR) + "/cars/solvi/solvi.ase --png " +

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,28 +14,7 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// Column `column` (1 = the first) of the run's telemetry, 30 rows a second.
-std::vector<double> telemetryColumn(const fs::path& csv, int column)
-{
-    std::ifstream in(csv);
-    std::string line;
-    std::getline(in, line);
-    std::vector<double> out;
-    while (std::getline(in, line)) {
-        std::stringstream row(line);
-        std::string cell;
-        for (int i = 0; i < column; ++i) std::getline(row, cell, ',');
-        out.push_back(std::stod(cell));
-    }
-    return out;
-}
-
-}  // namespace
-
-TEST(OutOfFuel, AnEmptyCarStaysAtRestAndARollingOneSlowsToAStop)
-{
+TEST(OutOfFuel, AnEmptyCarStaysAtRestAndARollingOneSlowsToAStop) {
     TempDir dir;
     // Full throttle in first gear from 3.5 s, held to the end: only fuel moves the car.
     std::ofstream(dir / "go.txt") << "3.5 shift up\n3.6 throttle 1\n";
@@ -51,10 +29,7 @@ TEST(OutOfFuel, AnEmptyCarStaysAtRestAndARollingOneSlowsToAStop)
                                        (dir / "run").string() + " --data " SOLVI_DATA_DIR " --summary " +
                                        summary.string());
         EXPECT_EQ(r.exitCode, 3) << r.output;
-        std::ifstream in(summary);
-        std::stringstream json;
-        json << in.rdbuf();
-        EXPECT_TRUE(contains(json.str(), "\"ended\": \"out of fuel\"")) << json.str();
+        EXPECT_TRUE(contains(fileText(summary), "\"ended\": \"out of fuel\"")) << fileText(summary);
         const std::vector<double> v = telemetryColumn(dir / "run/telemetry.csv", 6);  // km/h
         const std::vector<double> metres = telemetryColumn(dir / "run/telemetry.csv", 2);
         ASSERT_GT(v.size(), 10u * 30u);

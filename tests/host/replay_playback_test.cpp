@@ -1,18 +1,13 @@
 // vqsim drive --replay and vqsim inspect for replays and setups, as a user
 // runs them: a recorded drive played back from a copy, the source untouched.
 
-#include <array>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <fstream>
-#include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "support/run_vqsim.h"
 #include "support/temp_dir.h"
@@ -22,16 +17,14 @@ namespace fs = std::filesystem;
 namespace {
 
 // The first whole number after `pattern` (a regex with one group), or -1.
-long firstNumber(const std::string& text, const std::string& pattern)
-{
+long firstNumber(const std::string& text, const std::string& pattern) {
     std::smatch m;
     return std::regex_search(text, m, std::regex(pattern)) ? std::stol(m[1].str()) : -1;
 }
 
 }  // namespace
 
-TEST(ReplayPlayback, PlaysADriveBackFromACopyAndInspectCountsTheSameFrames)
-{
+TEST(ReplayPlayback, PlaysADriveBackFromACopyAndInspectCountsTheSameFrames) {
     TempDir dir;
     const fs::path a = dir / "A", b = dir / "B";
     const VqsimResult drive = runVqsim("drive --seconds 15 --quiet --run-dir " + a.string() + " --data " SOLVI_DATA_DIR);
@@ -65,8 +58,7 @@ TEST(ReplayPlayback, PlaysADriveBackFromACopyAndInspectCountsTheSameFrames)
     EXPECT_EQ(inspect.output.find("problems"), std::string::npos) << inspect.output;
 }
 
-TEST(ReplayPlayback, ShowsTheLapTimesOfTheDriveItRecorded)
-{
+TEST(ReplayPlayback, ShowsTheLapTimesOfTheDriveItRecorded) {
     TempDir dir;
     const VqsimResult drive = runVqsim("drive --laps 1 --quiet --run-dir " + (dir / "a").string() + " --data " SOLVI_DATA_DIR);
     ASSERT_EQ(drive.exitCode, 0) << drive.output;
@@ -80,8 +72,7 @@ TEST(ReplayPlayback, ShowsTheLapTimesOfTheDriveItRecorded)
     EXPECT_NE(play.output.find("replay lap 1: " + time), std::string::npos) << time << "\n" << play.output;
 }
 
-TEST(ReplayPlayback, InspectReportsBothSetupLayoutsAndTheCarsOwnRecord)
-{
+TEST(ReplayPlayback, InspectReportsBothSetupLayoutsAndTheCarsOwnRecord) {
     TempDir dir;
     fs::create_directories(dir / "setups");
     // The current layout: the 666 marker, 46 fields, the shift speed.

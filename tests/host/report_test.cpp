@@ -3,7 +3,7 @@
 
 #include <cmath>
 #include <fstream>
-#include <sstream>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -15,32 +15,14 @@
 namespace fs = std::filesystem;
 
 namespace {
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The number after "key": in a JSON text, NaN when missing or null.
-double jsonNumber(const std::string& text, const std::string& key)
-{
-    const size_t at = text.find("\"" + key + "\": ");
-    if (at == std::string::npos || text.compare(at + key.size() + 4, 4, "null") == 0) return std::nan("");
-    return std::stod(text.substr(at + key.size() + 4));
-}
-
 // The number after `label` in printed output, NaN when missing.
-double printedNumber(const std::string& text, const std::string& label)
-{
+double printedNumber(const std::string& text, const std::string& label) {
     const size_t at = text.find(label);
     return at == std::string::npos ? std::nan("") : std::stod(text.substr(at + label.size()));
 }
 }  // namespace
 
-TEST(ReportAnalysis, EnginePeaksOfACurveWorkedOutByHand)
-{
+TEST(ReportAnalysis, EnginePeaksOfACurveWorkedOutByHand) {
     // Torque rises linearly to 400 N m at 4000 rpm, then falls to 200 at 8000:
     // T = 600 - 0.05 n there, so the power n T peaks where 600 = 0.1 n, at
     // 6000 rpm: 300 N m x 628.3 rad/s = 188.5 kW.
@@ -57,8 +39,7 @@ TEST(ReportAnalysis, EnginePeaksOfACurveWorkedOutByHand)
     EXPECT_NEAR(enginePeaks(torque, 5000).powerKw, 350 * 5000 * M_PI / 30 / 1000, 0.05);
 }
 
-TEST(ReportAnalysis, TopSpeedPlateauOnSyntheticRuns)
-{
+TEST(ReportAnalysis, TopSpeedPlateauOnSyntheticRuns) {
     // v = 300 (1 - exp(-t / 20)) km/h: 99 % of the top after 20 ln 100 = 92.1 s,
     // and after 200 s it gains 0.005 km/h in 5 s: levelled off.
     std::vector<SpeedSample> levelling, rising;
@@ -77,8 +58,7 @@ TEST(ReportAnalysis, TopSpeedPlateauOnSyntheticRuns)
     EXPECT_FALSE(onPlateau({{0, 100}, {4, 100}}, 5.0f, 0.3f));  // shorter than the window
 }
 
-TEST(ReportAnalysis, FirstLockOfEachAxleOnASyntheticStop)
-{
+TEST(ReportAnalysis, FirstLockOfEachAxleOnASyntheticStop) {
     // A stop from 200 km/h in 1 km/h steps: the front left wheel reaches a
     // slip ratio of -0.9 at 150 km/h, the rear right only -0.89 at 60 km/h.
     std::vector<StopSample> stop;
@@ -95,15 +75,14 @@ TEST(ReportAnalysis, FirstLockOfEachAxleOnASyntheticStop)
     EXPECT_FLOAT_EQ(firstLockKmh(stop, 1), 40.0f);
 }
 
-TEST(Report, FiguresAgreeWithTheScenarioCommandsAndTheJsonHasEveryKey)
-{
+TEST(Report, FiguresAgreeWithTheScenarioCommandsAndTheJsonHasEveryKey) {
     TempDir dir;
     const std::string common = " --quiet --run-dir " + (dir / "run").string() + " --data " SOLVI_DATA_DIR;
     const VqsimResult report =
         runVqsim("report --out " + (dir / "R").string() + " --run-dir " + (dir / "run").string() +
                  " --data " SOLVI_DATA_DIR);
     ASSERT_EQ(report.exitCode, 0) << report.output;
-    const std::string json = readFile(dir / "R/report.json");
+    const std::string json = fileText(dir / "R/report.json");
     for (const char* key :
          {"mass_kg", "front_weight_pct", "peak_power_kw", "peak_power_hp", "peak_power_rpm", "peak_torque_nm",
           "peak_torque_rpm", "rev_limit_rpm", "gear_1_ratio", "gear_6_kmh_at_limit",
@@ -113,6 +92,13 @@ TEST(Report, FiguresAgreeWithTheScenarioCommandsAndTheJsonHasEveryKey)
           "skidpad_40m_g", "skidpad_100m_g", "lap_s"})
         EXPECT_TRUE(std::isfinite(jsonNumber(json, key))) << key << json;
     EXPECT_TRUE(contains(json, "\"tyre_front_size\": \"255/40 ZR18\"")) << json;
+    // Figures of a 1250 kg, 750 N m, rear-driven sports car on road tyres.
+    for (const auto& [key, low, high] : {std::tuple{"zero_100_s", 3.0, 6.0},
+                                         std::tuple{"brake_100_0_abs_off_m", 30.0, 45.0},
+                                         std::tuple{"skidpad_40m_g", 0.9, 1.2}}) {
+        EXPECT_GE(jsonNumber(json, key), low) << key;
+        EXPECT_LE(jsonNumber(json, key), high) << key;
+    }
     std::ifstream png(dir / "R/report.png", std::ios::binary);
     char head[24] = {};
     png.read(head, sizeof head);
@@ -130,7 +116,7 @@ TEST(Report, FiguresAgreeWithTheScenarioCommandsAndTheJsonHasEveryKey)
     EXPECT_NEAR(jsonNumber(json, "quarter_mile_s"), printedNumber(accel.output, "quarter mile"), 0.01);
     const VqsimResult brake = runVqsim("brake --abs on --summary " + (dir / "b.json").string() + common);
     EXPECT_TRUE(contains(brake.output, "car: ABS: ON")) << brake.output;
-    EXPECT_NEAR(jsonNumber(json, "brake_100_0_abs_on_m"), jsonNumber(readFile(dir / "b.json"), "brake_100_0_m"), 0.05);
+    EXPECT_NEAR(jsonNumber(json, "brake_100_0_abs_on_m"), jsonNumber(fileText(dir / "b.json"), "brake_100_0_m"), 0.05);
     runVqsim("skidpad --summary " + (dir / "s.json").string() + common);
-    EXPECT_NEAR(jsonNumber(json, "skidpad_40m_g"), jsonNumber(readFile(dir / "s.json"), "skidpad_g"), 0.005);
+    EXPECT_NEAR(jsonNumber(json, "skidpad_40m_g"), jsonNumber(fileText(dir / "s.json"), "skidpad_g"), 0.005);
 }

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -12,17 +11,9 @@
 namespace fs = std::filesystem;
 
 namespace {
-void writeFile(const fs::path& file, const std::string& text)
-{
+void writeWithFolders(const fs::path& file, const std::string& text) {
     fs::create_directories(file.parent_path());
-    std::ofstream(file) << text;
-}
-
-std::string readFile(const fs::path& file)
-{
-    std::stringstream text;
-    text << std::ifstream(file).rdbuf();
-    return text.str();
+    writeFile(file, text);
 }
 }  // namespace
 
@@ -30,22 +21,21 @@ std::string readFile(const fs::path& file)
 // switching --data back to an untouched folder after a run with an edited
 // copy must not keep the edit, even at the same size. What the car wrote
 // stays.
-TEST(RunDirectory, TheDataFolderWinsEvenWithAnOlderFile)
-{
+TEST(RunDirectory, TheDataFolderWinsEvenWithAnOlderFile) {
     TempDir dir;
     const fs::path edited = dir / "edited", original = dir / "original", run = dir / "run";
-    writeFile(edited / "cars/solvi/cfg.ini", "[CURRENT]\nSKIN=chrome\n");
-    writeFile(original / "cars/solvi/cfg.ini", "[CURRENT]\nSKIN=silver\n");
+    writeWithFolders(edited / "cars/solvi/cfg.ini", "[CURRENT]\nSKIN=chrome\n");
+    writeWithFolders(original / "cars/solvi/cfg.ini", "[CURRENT]\nSKIN=silver\n");
     fs::last_write_time(original / "cars/solvi/cfg.ini",
                         fs::last_write_time(edited / "cars/solvi/cfg.ini") - std::chrono::hours(24));
 
     RunDirectory first;
     ASSERT_TRUE(first.prepare(run.string(), edited.string())) << first.error;
-    EXPECT_EQ(readFile(run / "cars/solvi/cfg.ini"), "[CURRENT]\nSKIN=chrome\n");
-    writeFile(run / "cars/solvi/engine/power.exp", "written by the car");
+    EXPECT_EQ(fileText(run / "cars/solvi/cfg.ini"), "[CURRENT]\nSKIN=chrome\n");
+    writeWithFolders(run / "cars/solvi/engine/power.exp", "written by the car");
 
     RunDirectory second;
     ASSERT_TRUE(second.prepare(run.string(), original.string())) << second.error;
-    EXPECT_EQ(readFile(run / "cars/solvi/cfg.ini"), "[CURRENT]\nSKIN=silver\n");
-    EXPECT_EQ(readFile(run / "cars/solvi/engine/power.exp"), "written by the car");
+    EXPECT_EQ(fileText(run / "cars/solvi/cfg.ini"), "[CURRENT]\nSKIN=silver\n");
+    EXPECT_EQ(fileText(run / "cars/solvi/engine/power.exp"), "written by the car");
 }

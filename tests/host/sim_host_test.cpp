@@ -1,31 +1,13 @@
-// The host's simulation object as the car reaches it: through the address one
-// pointer past the object, by table position.
+// The host's simulation object: its named flags, car list, messages, laps and
+// shifts (the car reaching it one pointer past the object: car_test).
 
 #include <gtest/gtest.h>
 
 #include "host/sim_host.h"
 
-namespace {
-ISimHost* asCarSeesIt(SimHost& host)
-{
-    IShiftListener* first = &host;
-    return reinterpret_cast<ISimHost*>(reinterpret_cast<char*>(first) + sizeof(void*));
-}
-}  // namespace
-
-TEST(SimHost, ItsSecondBaseSitsOnePointerPastTheObject)
-{
-    SimHost host;
-    EXPECT_EQ(static_cast<void*>(static_cast<IShiftListener*>(&host)), static_cast<void*>(&host));
-    EXPECT_EQ(asCarSeesIt(host), static_cast<ISimHost*>(&host));
-
-    host.debug = true;
-    EXPECT_TRUE(asCarSeesIt(host)->debugFlag());
-}
-
-TEST(SimHost, NamedFlagsAreOffUnlessGivenAndStayValid)
-{
-    SimHost host;
+TEST(SimHost, NamedFlagsCarListMessagesLapsAndShifts) {
+    std::FILE* sink = std::tmpfile();
+    SimHost host(sink);
     IHostFlag* engineCurve = host.flag("LOADENGINECURVE");
     ASSERT_NE(engineCurve, nullptr);
     EXPECT_FALSE(engineCurve->isSet());
@@ -34,12 +16,7 @@ TEST(SimHost, NamedFlagsAreOffUnlessGivenAndStayValid)
     host.setFlag("LOADENGINECURVE");
     EXPECT_TRUE(engineCurve->isSet());  // a flag the car already holds sees the change
     EXPECT_FALSE(host.flag("OTHER")->isSet());
-}
 
-TEST(SimHost, CarListMessagesLapsAndShifts)
-{
-    std::FILE* sink = std::tmpfile();
-    SimHost host(sink);
     EXPECT_EQ(host.carByNumber(0), nullptr);
     EXPECT_EQ(host.carByNumber(-1), nullptr);
     EXPECT_EQ(host.cars(), &host.carList);
@@ -61,3 +38,4 @@ TEST(SimHost, CarListMessagesLapsAndShifts)
     EXPECT_EQ(host.shiftsStarted, 1);
     EXPECT_EQ(host.shiftsFinished, 1);
 }
+

@@ -17,22 +17,19 @@ namespace {
 
 class BundledTrack : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         std::string error;
         ASSERT_TRUE(track.load(SOLVI_DATA_DIR "/tracks/valley/track.txt", error)) << error;
     }
 
     // A point at distance s along the lap, `lateral` metres to the left.
-    Vector3 at(float s, float lateral) const
-    {
+    Vector3 at(float s, float lateral) const {
         const Vector3 c = track.centreAt(s);
         const Vector3 t = track.tangentAt(s);
         return Vector3{c.x + t.z * lateral, c.y + 1.0f, c.z - t.x * lateral};
     }
 
-    int kindAt(float s, float lateral)
-    {
+    int kindAt(float s, float lateral) {
         Vector3 hit, normal;
         const SurfaceInfo* info = nullptr;
         const TrackSurface* surface = track.queryGround(at(s, lateral), hit, normal, nullptr, &info, nullptr, 0);
@@ -46,18 +43,20 @@ protected:
 
 }  // namespace
 
-TEST_F(BundledTrack, IsAClosedLoopOfTwoToFourKilometres)
-{
+TEST_F(BundledTrack, IsAClosedLoopOfTwoToFourKilometresStraightButForItsCurves) {
     EXPECT_GT(track.length(), 2000.0f);
     EXPECT_LT(track.length(), 4000.0f);
     EXPECT_FLOAT_EQ(track.trackValue(), track.length());
     const auto& line = track.centreLine();
     const Vector3 gap = line.front() - line.back();
     EXPECT_LT(gap.length(), 3.0f);
+    EXPECT_NEAR(track.curvatureAt(300.0f), 0.0f, 1e-4f);
+    float tightest = 0;
+    for (float s = 0; s < track.length(); s += 5.0f) tightest = std::max(tightest, std::fabs(track.curvatureAt(s)));
+    EXPECT_NEAR(tightest, 1.0f / 35.0f, 0.004f);  // the 35 m hairpin
 }
 
-TEST_F(BundledTrack, SurfacesByDistanceFromTheCentreOnBothSides)
-{
+TEST_F(BundledTrack, SurfacesByDistanceFromTheCentreOnBothSidesAndTimingStripsOfTheirOwn) {
     const float s = 400.0f;  // on the main straight, away from the timing strips
     for (float side : {1.0f, -1.0f}) {
         EXPECT_EQ(kindAt(s, side * 0.0f), 0);
@@ -66,25 +65,7 @@ TEST_F(BundledTrack, SurfacesByDistanceFromTheCentreOnBothSides)
         EXPECT_EQ(kindAt(s, side * 12.0f), 1);  // gravel
         EXPECT_EQ(kindAt(s, side * 24.0f), 3);  // sand
     }
-}
-
-TEST_F(BundledTrack, GroundFollowsTheCentreLineHeightWithAnUpwardNormal)
-{
-    for (float s : {10.0f, 700.0f, 1500.0f, 2500.0f}) {
-        Vector3 hit, normal;
-        const SurfaceInfo* info = nullptr;
-        const Vector3 probe = at(s, 3.0f);
-        track.queryGround(probe, hit, normal, nullptr, &info, nullptr, 0);
-        EXPECT_FLOAT_EQ(hit.x, probe.x);
-        EXPECT_FLOAT_EQ(hit.z, probe.z);
-        EXPECT_NEAR(hit.y, track.centreAt(s).y, 0.01f) << s;
-        EXPECT_NEAR(normal.length(), 1.0f, 1e-5f);
-        EXPECT_GT(normal.y, 0.99f);  // gentle slopes only
-    }
-}
-
-TEST_F(BundledTrack, TimingStripsAreSurfacesOfTheirOwn)
-{
+    // The timing strips are surfaces of their own.
     Vector3 hit, normal;
     const SurfaceInfo* info = nullptr;
     const float finish = track.finishAt();
@@ -103,8 +84,19 @@ TEST_F(BundledTrack, TimingStripsAreSurfacesOfTheirOwn)
     EXPECT_EQ(intermediates, 4);  // a 2 m strip sampled every 0.5 m
 }
 
-TEST_F(BundledTrack, WallFacesTheRoadOnlyWhenTheCarIsNearIt)
-{
+TEST_F(BundledTrack, GroundFollowsTheCentreLineAndAWallFacesTheRoadWhenTheCarIsNear) {
+    for (float s : {10.0f, 700.0f, 1500.0f, 2500.0f}) {
+        Vector3 hit, normal;
+        const SurfaceInfo* info = nullptr;
+        const Vector3 probe = at(s, 3.0f);
+        track.queryGround(probe, hit, normal, nullptr, &info, nullptr, 0);
+        EXPECT_FLOAT_EQ(hit.x, probe.x);
+        EXPECT_FLOAT_EQ(hit.z, probe.z);
+        EXPECT_NEAR(hit.y, track.centreAt(s).y, 0.01f) << s;
+        EXPECT_NEAR(normal.length(), 1.0f, 1e-5f);
+        EXPECT_GT(normal.y, 0.99f);  // gentle slopes only
+    }
+    // A wall faces the road, only when the car is near it.
     TempDir dir;
     WorkIn work(dir.path());
     CSolvi car;
@@ -122,8 +114,7 @@ TEST_F(BundledTrack, WallFacesTheRoadOnlyWhenTheCarIsNearIt)
     EXPECT_EQ(track.queryWall(&car), nullptr);
 }
 
-TEST_F(BundledTrack, GridLookupFindsTheSameSegmentAsAFullScan)
-{
+TEST_F(BundledTrack, GridLookupFindsTheSameSegmentAsAFullScan) {
     const auto& line = track.centreLine();
     const int n = static_cast<int>(line.size());
     std::mt19937 random(7);
@@ -142,22 +133,9 @@ TEST_F(BundledTrack, GridLookupFindsTheSameSegmentAsAFullScan)
     }
 }
 
-TEST_F(BundledTrack, CurvatureIsZeroOnStraightsAndTightInTheHairpin)
-{
-    EXPECT_NEAR(track.curvatureAt(300.0f), 0.0f, 1e-4f);
-    float tightest = 0;
-    for (float s = 0; s < track.length(); s += 5.0f) tightest = std::max(tightest, std::fabs(track.curvatureAt(s)));
-    EXPECT_NEAR(tightest, 1.0f / 35.0f, 0.004f);  // the 35 m hairpin
-}
-
-TEST(TrackFile, BadFilesAreReportedWithTheirLine)
-{
+TEST(TrackFile, BadFilesAreReportedWithTheirLine) {
     TempDir dir;
-    const struct {
-        const char* file;
-        const char* text;
-        const char* message;
-    } cases[] = {
+    const struct { const char* file; const char* text; const char* message; } cases[] = {
         {"none.txt", nullptr, "cannot open the track file"},
         {"short.txt", "name t\npoints 4\n0 0 0\n10 0 0\n10 0 10\n", "promises 4 points, the file holds 3"},
         {"key.txt", "name t\nbanking 3\npoints 3\n0 0 0\n10 0 0\n10 0 10\n", "key.txt:2: unknown key 'banking'"},

@@ -2,7 +2,6 @@
 // curves, the parameter set it picks, and the command as a user runs it.
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -11,7 +10,6 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "car/solvi_tyres.h"
 #include "chassis/tyre.h"
@@ -27,8 +25,7 @@ const std::string kFront = std::string(SOLVI_DATA_DIR) + "/" + kSolviFrontTyreFi
 const std::string kRear = std::string(SOLVI_DATA_DIR) + "/" + kSolviRearTyreFile;
 const std::string kCsvHeader = "slip_angle_deg,slip_ratio,load_n,camber_deg,fx_n,fy_n,mz_nm";
 
-CTyre frontTyre()
-{
+CTyre frontTyre() {
     CTyre tyre;
     TyreParameterSet set;
     std::string error;
@@ -37,8 +34,7 @@ CTyre frontTyre()
     return tyre;
 }
 
-std::vector<std::string> lines(const fs::path& path)
-{
+std::vector<std::string> lines(const fs::path& path) {
     std::ifstream in(path);
     std::vector<std::string> out;
     for (std::string line; std::getline(in, line);) out.push_back(line);
@@ -47,8 +43,7 @@ std::vector<std::string> lines(const fs::path& path)
 
 }  // namespace
 
-TEST(TyreSweep, PicksTheCarsParameterSetByFileName)
-{
+TEST(TyreSweep, PicksTheCarsParameterSetByFileName) {
     EXPECT_EQ(carTyreFor("/somewhere/else/michelin_345_35_18.vqt"), TyreParameterSet::CarRear);
     EXPECT_EQ(carTyreFor("other.vqt"), TyreParameterSet::Raw);
 
@@ -63,13 +58,11 @@ TEST(TyreSweep, PicksTheCarsParameterSetByFileName)
     EXPECT_EQ(set, TyreParameterSet::Raw);
     EXPECT_EQ(tyre.RD, 1.35f);       // from the file
     EXPECT_EQ(tyre.alignE, -1.75f);  // the constructor's, not the car's
-
 }
 
 // The sweeps' ranges and steps, and the peaks they find on the bundled front
 // tyre at 4000 N (the force law itself has its own tests).
-TEST(TyreSweep, CurvesOfTheFrontTyreAt4000N)
-{
+TEST(TyreSweep, CurvesOfTheFrontTyreAt4000N) {
     const std::vector<TyreSample> lat = sweepSlipAngle(frontTyre(), TyreConditions());
     ASSERT_GT(lat.size(), 100u);
     EXPECT_EQ(lat.front().slipAngle, -90.0f);
@@ -96,8 +89,7 @@ TEST(TyreSweep, CurvesOfTheFrontTyreAt4000N)
     EXPECT_NEAR(braking.force, -1.05 * traction.force, 1e-3 * traction.force);
 }
 
-TEST(TyreSweep, CombinedGridAndCsv)
-{
+TEST(TyreSweep, CombinedGridAndCsv) {
     const std::vector<TyreSample> grid = combinedGrid(frontTyre(), TyreConditions{3000.0f, 2.0f, 50.0f});
     EXPECT_EQ(grid.size(), 35u * 41u);
     EXPECT_EQ(grid.size(), combinedGridSize());
@@ -121,14 +113,33 @@ TEST(TyreSweep, CombinedGridAndCsv)
 // ---------------------------------------------------------------------------
 // vqsim tyre
 
-TEST(VqsimTyre, PrintsTheCurvesAndWritesTheCsv)
-{
+TEST(VqsimTyre, PrintsTheCurvesOfTheParameterSetItPicksOrSaysWhatIsWrong) {
     TempDir dir;
-    const fs::path csv = dir / "front.csv";
-    const VqsimResult r = runVqsim("tyre " + kFront + " --load 4000 --csv " + csv.string());
-    ASSERT_EQ(r.exitCode, 0) << r.output;
-    for (const char* part : {"the car's front tyre values", "peak lateral force: ", "peak longitudinal force: "})
-        EXPECT_TRUE(contains(r.output, part)) << part << "\n" << r.output;
+    const fs::path csv = dir / "front.csv", other = dir / "other.vqt";
+    fs::copy_file(kFront, other);
+    std::ofstream((dir / "short.vqt").string()) << "abc";
+    const std::vector<std::string> raw = {"raw: the tyre model's defaults", "alignB 0.65", "camber -2.5 deg"};
+    const struct { std::string args; int exitCode; std::vector<std::string> said; } cases[] = {
+        {kFront + " --load 4000 --csv " + csv.string(), 0,
+         {"the car's front tyre values", "peak lateral force: ", "peak longitudinal force: "}},
+        {kFront + " --raw --camber -2.5 --load 2500", 0, raw},
+        {other.string() + " --camber -2.5 --load 2500", 0, raw},
+        {kRear, 0, {"the car's rear tyre values"}},
+        {(dir / "none.vqt").string(), 1, {"none.vqt"}},
+        {(dir / "short.vqt").string(), 1, {"short.vqt holds 3 bytes"}},
+        {"", 2, {"tyre needs a tyre FILE"}},
+        {kFront + " --grip 2", 2, {"unknown option '--grip'"}},
+        {kFront + " --load heavy", 2, {"--load needs a number"}},
+        {kFront + " --load -5", 2, {}},
+        {kFront + " --camber 120", 2, {}},
+        {kFront + " --csv " + (dir / "no/such/dir.csv").string(), 1, {"cannot write the CSV file"}},
+        {"--help", 0, {"usage: vqsim tyre FILE"}},
+    };
+    for (const auto& c : cases) {
+        const VqsimResult r = runVqsim("tyre " + c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args;
+        for (const std::string& part : c.said) EXPECT_TRUE(contains(r.output, part)) << c.args << "\n" << r.output;
+    }
     // The grid and its file have their own test; here the options reach them.
     const std::vector<std::string> rows = lines(csv);
     ASSERT_EQ(rows.size(), combinedGridSize() + 1);
@@ -137,50 +148,7 @@ TEST(VqsimTyre, PrintsTheCurvesAndWritesTheCsv)
     EXPECT_EQ(load, 4000.0f);
 }
 
-TEST(VqsimTyre, RawAndOtherFilesUseTheModelsDefaults)
-{
-    TempDir dir;
-    const fs::path other = dir / "other.vqt";
-    fs::copy_file(kFront, other);
-    for (const std::string& args : {kFront + " --raw", other.string()}) {
-        const VqsimResult r = runVqsim("tyre " + args + " --camber -2.5 --load 2500");
-        ASSERT_EQ(r.exitCode, 0) << r.output;
-        for (const char* part : {"raw: the tyre model's defaults", "alignB 0.65", "camber -2.5 deg"})
-            EXPECT_TRUE(contains(r.output, part)) << part << "\n" << r.output;
-    }
-    const VqsimResult rear = runVqsim("tyre " + kRear);
-    ASSERT_EQ(rear.exitCode, 0) << rear.output;
-    EXPECT_TRUE(contains(rear.output, "the car's rear tyre values")) << rear.output;
-}
-
-TEST(VqsimTyre, ClearErrors)
-{
-    TempDir dir;
-    std::ofstream((dir / "short.vqt").string()) << "abc";
-    const struct {
-        std::string args;
-        int exitCode;
-        std::string message;
-    } cases[] = {
-        {(dir / "none.vqt").string(), 1, "none.vqt"},
-        {(dir / "short.vqt").string(), 1, "short.vqt holds 3 bytes"},
-        {"", 2, "tyre needs a tyre FILE"},
-        {kFront + " --grip 2", 2, "unknown option '--grip'"},
-        {kFront + " --load heavy", 2, "--load needs a number"},
-        {kFront + " --load -5", 2, ""},
-        {kFront + " --camber 120", 2, ""},
-        {kFront + " --csv " + (dir / "no/such/dir.csv").string(), 1, "cannot write the CSV file"},
-        {"--help", 0, "usage: vqsim tyre FILE"},
-    };
-    for (const auto& c : cases) {
-        const VqsimResult r = runVqsim("tyre " + c.args);
-        EXPECT_EQ(r.exitCode, c.exitCode) << c.args;
-        EXPECT_TRUE(contains(r.output, c.message)) << c.args << "\n" << r.output;
-    }
-}
-
-TEST(VqsimTyre, PlotsAPngWithGnuplotOrSaysItIsMissing)
-{
+TEST(VqsimTyre, PlotsAPngWithGnuplotOrSaysItIsMissing) {
     TempDir dir;
     const fs::path png = dir / "front.png";
     const VqsimResult noGnuplot = runVqsim("tyre " + kFront + " --png " + png.string(), "PATH=" + (dir / "empty").string());

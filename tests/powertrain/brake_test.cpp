@@ -10,8 +10,7 @@
 namespace {
 
 struct FourWheels {
-    explicit FourWheels(float disc, float input = 1.0f)
-    {
+    explicit FourWheels(float disc, float input = 1.0f) {
         for (CWheel& w : wheels) brakes.addWheel(&w);
         for (auto& u : brakes.units) u->temperature = disc;
         brakes.setInput(input);
@@ -21,8 +20,7 @@ struct FourWheels {
     CBrakeSystem brakes;
 };
 
-TEST(BrakeTest, BiasSplitsThePedalAndLowWheelSpeedRaisesTheTorqueByUpToHalf)
-{
+TEST(BrakeTest, BiasSplitsThePedalAndLowWheelSpeedRaisesTheTorqueByUpToHalf) {
     FourWheels car(400.0f);  // friction factor 1
     const float speeds[4] = {0.0f, -5.0f, 9.0f, 10.0f}, boost[4] = {1.5f, 1.25f, 1.05f, 1.0f};
     for (int i = 0; i < 4; ++i) car.wheels[i].angularSpeed = speeds[i];
@@ -39,8 +37,7 @@ TEST(BrakeTest, BiasSplitsThePedalAndLowWheelSpeedRaisesTheTorqueByUpToHalf)
     EXPECT_FLOAT_EQ(car.brakes.getFrontBias(), 0.66f);
 }
 
-TEST(BrakeTest, FrictionFadesWithDiscTemperatureAndAHardStopFadesTheBrake)
-{
+TEST(BrakeTest, FrictionFadesWithDiscTemperatureAndAHardStopFadesTheBrake) {
     const float temperatures[] = {0, 200, 600, 800, 1000, 1500}, factors[] = {0.8f, 0.9f, 0.9f, 0.45f, 0, 0};
     for (int k = 0; k < 6; ++k) {
         CBrakeUnit unit;
@@ -61,8 +58,7 @@ TEST(BrakeTest, FrictionFadesWithDiscTemperatureAndAHardStopFadesTheBrake)
     EXPECT_LT(unit.torque, 0.3f * peak);
 }
 
-TEST(BrakeTest, DiscHeatsOnlyOnATurningWheelAndCoolsFasterWithSpeed)
-{
+TEST(BrakeTest, DiscHeatsOnlyOnATurningWheelAndCoolsFasterWithSpeed) {
     FourWheels hot(30.0f);  // at ambient: no cooling term
     const float speeds[4] = {3.01f, -20.0f, 3.0f, 0.0f};
     for (int i = 0; i < 4; ++i) hot.wheels[i].angularSpeed = speeds[i];

@@ -11,16 +11,14 @@ namespace {
 
 class ClutchTest : public testing::Test {
 protected:
-    ClutchTest()
-    {
+    ClutchTest() {
         drivetrain.connect(&engineSide, &clutch);
         drivetrain.connect(&clutch, &gearboxSide);
         clutch.engageRate = 20.0f;
         clutch.pressure = 1900.0f;
     }
     // One step of a fully engaged clutch; returns how many torques it queued.
-    size_t stepEngaged(float engineSpeed, float gearboxSpeed, int state, float threshold)
-    {
+    size_t stepEngaged(float engineSpeed, float gearboxSpeed, int state, float threshold) {
         clutch.engagementTarget = clutch.engagement = 1.0f;
         engineSide.speed = clutch.inputSpeed = engineSpeed;
         gearboxSide.speed = clutch.outputSpeed = gearboxSpeed;
@@ -30,8 +28,7 @@ protected:
         clutch.step(0.003f);
         return drivetrain.queue.size();
     }
-    void expectSpeeds(float engineSpeed, float gearboxSpeed)
-    {
+    void expectSpeeds(float engineSpeed, float gearboxSpeed) {
         EXPECT_FLOAT_EQ(engineSide.speed, engineSpeed);
         EXPECT_FLOAT_EQ(gearboxSide.speed, gearboxSpeed);
     }
@@ -40,8 +37,7 @@ protected:
     CClutch clutch{&drivetrain};
 };
 
-TEST_F(ClutchTest, EngagesAtItsRateReleasesAtOnceAndCarriesNothingOpen)
-{
+TEST_F(ClutchTest, EngagesAtItsRateReleasesAtOnceAndCarriesNothingOpen) {
     clutch.engagementTarget = 1.0f;
     for (int i = 0; i < 16; ++i) clutch.step(0.003f);
     EXPECT_NEAR(clutch.engagement, 0.96f, 1e-5f);
@@ -55,8 +51,7 @@ TEST_F(ClutchTest, EngagesAtItsRateReleasesAtOnceAndCarriesNothingOpen)
     EXPECT_TRUE(drivetrain.queue.empty());
 }
 
-TEST_F(ClutchTest, LockedHoldsSmallSlipAndBreaksAwayAtLarge)
-{
+TEST_F(ClutchTest, LockedHoldsSmallSlipAndBreaksAwayAtLarge) {
     EXPECT_EQ(stepEngaged(100.0f, 99.8f, 2, 0.225f), 0u);
     EXPECT_EQ(clutch.state, 2);
     expectSpeeds(99.9f, 99.9f);
@@ -70,8 +65,7 @@ TEST_F(ClutchTest, LockedHoldsSmallSlipAndBreaksAwayAtLarge)
     expectSpeeds(100.0f - 0.95f, 80.0f + 0.95f);
 }
 
-TEST_F(ClutchTest, SlippingLocksOnlyBelowTheTighterThresholdAndReversalMeetsInTheMiddle)
-{
+TEST_F(ClutchTest, SlippingLocksOnlyBelowTheTighterThresholdAndReversalMeetsInTheMiddle) {
     EXPECT_EQ(stepEngaged(100.0f, 99.5f, 0, 0.0025f), 2u);  // a locked one would hold 0.5 %
     EXPECT_EQ(stepEngaged(100.0f, 99.9f, 0, 0.0025f), 0u);
     EXPECT_EQ(clutch.state, 2);
@@ -91,8 +85,7 @@ TEST_F(ClutchTest, SlippingLocksOnlyBelowTheTighterThresholdAndReversalMeetsInTh
 // Left to itself the clutch sets its own thresholds: new, it holds up to a
 // relative slip of 0.025; locked, up to 0.225; slipping, it locks only below
 // 0.0025.
-TEST_F(ClutchTest, KeepsItsOwnLockAndBreakAwayThresholds)
-{
+TEST_F(ClutchTest, KeepsItsOwnLockAndBreakAwayThresholds) {
     clutch.engagementTarget = clutch.engagement = 1.0f;
     auto torquesAt = [&](float engineSpeed, float gearboxSpeed) {
         engineSide.speed = engineSpeed;

@@ -14,20 +14,17 @@ namespace {
 
 class DifferentialTest : public testing::Test {
 protected:
-    DifferentialTest()
-    {
+    DifferentialTest() {
         wheelA.inertia = wheelB.inertia = 2.0f;  // 6 kg·m² in all
         drivetrain.connect(&driveShaft, &differential);
         drivetrain.connect(&differential, &wheelA);
         drivetrain.connect(&differential, &wheelB);
     }
-    void queueAndApply(CGearNode* node, float torque, int tag, float dt = 1.0f)
-    {
+    void queueAndApply(CGearNode* node, float torque, int tag, float dt = 1.0f) {
         drivetrain.queueTorque(node, torque, tag);
         drivetrain.applyQueuedTorques(dt);
     }
-    void roadTorques(float a, float b)
-    {
+    void roadTorques(float a, float b) {
         queueAndApply(&differential, a, 12);
         queueAndApply(&differential, b, 13);
     }
@@ -39,8 +36,7 @@ protected:
 // The road's torques reach the assembly whole: over the 6 kg·m² of shaft and
 // wheels the sum TA + TB changes the angular momentum by (TA + TB) · 1 s,
 // whatever their signs; the difference turns the wheels apart by ±(TA - TB)/2.
-TEST_F(DifferentialTest, RoadTorquesSumDrivesAllAndTheirDifferenceTurnsWheelsApart)
-{
+TEST_F(DifferentialTest, RoadTorquesSumDrivesAllAndTheirDifferenceTurnsWheelsApart) {
     const struct {
         float a, b, shaft, wheelA, wheelB;  // torques; speeds after 1 s from rest
     } cases[] = {
@@ -62,8 +58,7 @@ TEST_F(DifferentialTest, RoadTorquesSumDrivesAllAndTheirDifferenceTurnsWheelsApa
     }
 }
 
-TEST_F(DifferentialTest, DriveTorqueSetsTheCouplingAndTheCouplingPullsWheelsTogether)
-{
+TEST_F(DifferentialTest, DriveTorqueSetsTheCouplingAndTheCouplingPullsWheelsTogether) {
     differential.torqueGain = 0.2f;
     differential.lockSetting = 2;
     queueAndApply(&driveShaft, 1200.0f, 0, 0.001f);  // 1000 reach the differential
@@ -79,8 +74,7 @@ TEST_F(DifferentialTest, DriveTorqueSetsTheCouplingAndTheCouplingPullsWheelsToge
     EXPECT_FLOAT_EQ(wheelB.lastTorque, 5.0f);
 }
 
-TEST_F(DifferentialTest, AWheelSeesOnlyTheHousingAndImposesNoSpeed)
-{
+TEST_F(DifferentialTest, AWheelSeesOnlyTheHousingAndImposesNoSpeed) {
     queueAndApply(&wheelA, 6.0f, 0);
     EXPECT_FLOAT_EQ(wheelA.speed, 2.0f);
     EXPECT_FLOAT_EQ(driveShaft.speed, 0.0f);

@@ -19,8 +19,7 @@
 
 namespace {
 
-TEST(GearNodeTest, TorqueGivesEveryJoinedNodeTheSameAcceleration)
-{
+TEST(GearNodeTest, TorqueGivesEveryJoinedNodeTheSameAcceleration) {
     CDrivetrain drivetrain;
     CGearNode first(&drivetrain), second(&drivetrain), lone(&drivetrain);
     second.inertia = 3.0f;
@@ -36,8 +35,7 @@ TEST(GearNodeTest, TorqueGivesEveryJoinedNodeTheSameAcceleration)
     EXPECT_FLOAT_EQ(lone.speed, 0.6f);
 }
 
-TEST(GearNodeTest, QueueAppliesEachTorqueFromItsOwnNodeAndSpeedsSpread)
-{
+TEST(GearNodeTest, QueueAppliesEachTorqueFromItsOwnNodeAndSpeedsSpread) {
     CDrivetrain drivetrain;
     CGearNode a(&drivetrain), middle(&drivetrain), c(&drivetrain);
     middle.inertia = 2.0f;
@@ -66,8 +64,7 @@ constexpr float kDt = 0.003f;
 
 class DrivetrainRig : public testing::Test {
 protected:
-    DrivetrainRig()
-    {
+    DrivetrainRig() {
         engine.inertia = 0.25f;
         clutch.inertia = finalDrive.inertia = 0.001f;
         gearbox.inertia = differential.inertia = 0.02f;
@@ -91,8 +88,7 @@ protected:
     }
     void step(float roadA = 0.0f, float roadB = 0.0f) { runPowerPathStep(drivetrain, parts, kDt, roadA, roadB); }
     // The parts from the gearbox on, seen at the wheels.
-    float wheelSideInertia() const
-    {
+    float wheelSideInertia() const {
         return gearbox.inertia * kRatio * kRatio + finalDrive.inertia * 3.36f * 3.36f + differential.inertia + 4.0f;
     }
 
@@ -106,8 +102,7 @@ protected:
     DrivetrainParts parts{&engine, &clutch, &gearbox, &finalDrive, &differential, &wheelA, &wheelB};
 };
 
-TEST_F(DrivetrainRig, EngineRevsFreelyInNeutralAndRoadTorquesComeBackNegated)
-{
+TEST_F(DrivetrainRig, EngineRevsFreelyInNeutralAndRoadTorquesComeBackNegated) {
     wheelA.speed = wheelB.speed = differential.speed = 50.0f;
     differential.viscousCoeff = 20.0f;  // the coupling's base strength
     for (int i = 0; i < 100; ++i) {
@@ -125,8 +120,7 @@ TEST_F(DrivetrainRig, EngineRevsFreelyInNeutralAndRoadTorquesComeBackNegated)
     EXPECT_LT(wheelB.speed - wheelA.speed, 2.7f);
 }
 
-TEST_F(DrivetrainRig, ClutchSlipsThenLocksAndEngineTorqueIsMultipliedToTheWheels)
-{
+TEST_F(DrivetrainRig, ClutchSlipsThenLocksAndEngineTorqueIsMultipliedToTheWheels) {
     gearbox.selectNextGear();
     int slipSteps = 0;
     for (int i = 0; i < 200 && !(clutch.state == 2 && clutch.engagement == 1.0f); ++i) {

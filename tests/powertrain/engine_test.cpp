@@ -14,8 +14,7 @@ namespace {
 
 class EngineNodeTest : public testing::Test {
 protected:
-    EngineNodeTest()
-    {
+    EngineNodeTest() {
         engine.powerCurve.addValue(0.0f, 400.0f);  // flat 400 N·m
         engine.coastCurve.addValue(0.0f, -30.0f);  // flat -30 N·m
         engine.setDefaultThrottleCurve();
@@ -32,8 +31,7 @@ protected:
     CEngine engine{&drivetrain};
 };
 
-TEST_F(EngineNodeTest, ThrottleSlewsAtItsRatesAndSnapsNearTheTarget)
-{
+TEST_F(EngineNodeTest, ThrottleSlewsAtItsRatesAndSnapsNearTheTarget) {
     engine.setThrottle(1.0f);
     for (int i = 1; i <= 49; ++i) step();
     EXPECT_NEAR(engine.getThrottle(), 0.98f, 1e-5f);
@@ -48,8 +46,7 @@ TEST_F(EngineNodeTest, ThrottleSlewsAtItsRatesAndSnapsNearTheTarget)
     EXPECT_EQ(engine.getThrottle(), 0.0f);
 }
 
-TEST_F(EngineNodeTest, BlendsCurvesCutsAtTheLimiterAndStallsBelow700Rpm)
-{
+TEST_F(EngineNodeTest, BlendsCurvesCutsAtTheLimiterAndStallsBelow700Rpm) {
     engine.resetThrottle(0.5f);
     EXPECT_FLOAT_EQ(step(), 0.5f * -30.0f + 0.5f * 200.0f);
     EXPECT_EQ(engine.rpm, 954);  // 100 rad/s, truncated
@@ -70,8 +67,7 @@ TEST_F(EngineNodeTest, BlendsCurvesCutsAtTheLimiterAndStallsBelow700Rpm)
     EXPECT_FLOAT_EQ(step(), 0.0f);  // at rest it holds nothing, never pushes
 }
 
-TEST_F(EngineNodeTest, LowFuelSwingsTheFullLoadTorqueAroundHalf)
-{
+TEST_F(EngineNodeTest, LowFuelSwingsTheFullLoadTorqueAroundHalf) {
     engine.resetThrottle(1.0f);
     engine.coastCurve = CCurve();
     engine.lowFuel = true;
@@ -85,8 +81,7 @@ TEST_F(EngineNodeTest, LowFuelSwingsTheFullLoadTorqueAroundHalf)
 
 // The phase turns 0.001 rad per radian the engine turns: 0.005 a step at
 // 500 rad/s and 0.01 s; a step's torque uses the phase it started with.
-TEST_F(EngineNodeTest, SputterPhaseTurnsWithTheEngine)
-{
+TEST_F(EngineNodeTest, SputterPhaseTurnsWithTheEngine) {
     engine.resetThrottle(1.0f);
     engine.coastCurve = CCurve();
     engine.lowFuel = true;
@@ -100,8 +95,7 @@ TEST_F(EngineNodeTest, SputterPhaseTurnsWithTheEngine)
     EXPECT_NEAR(engine.sputterPhase, 0.0018145f, 1e-6f);
 }
 
-TEST_F(EngineNodeTest, OverRevDamagePeakPowerAndCoastCurve)
-{
+TEST_F(EngineNodeTest, OverRevDamagePeakPowerAndCoastCurve) {
     engine.resetThrottle(1.0f);
     engine.limiterRpm = 20000.0f;
     engine.speed = 500.0f;

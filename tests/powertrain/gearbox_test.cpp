@@ -11,8 +11,7 @@
 
 namespace {
 
-TEST(RatioNodeTest, FinalDriveConvertsSpeedInertiaAndTorque)
-{
+TEST(RatioNodeTest, FinalDriveConvertsSpeedInertiaAndTorque) {
     CDrivetrain drivetrain;
     CGearNode gearboxSide(&drivetrain), differentialSide(&drivetrain);
     CRatioNode finalDrive(&drivetrain);
@@ -43,8 +42,7 @@ public:
 
 class GearboxTest : public testing::Test {
 protected:
-    GearboxTest()
-    {
+    GearboxTest() {
         gearbox.addGear(-3.0f, 1.0f, "R");
         gearbox.addGear(0.0f, 0.0f, "N");
         gearbox.addGear(2.88f, 1.0f, "1");
@@ -61,8 +59,7 @@ protected:
     CountingListener listener;
 };
 
-TEST_F(GearboxTest, TimedShiftChangesRatioAtOnceAndTellsTheListener)
-{
+TEST_F(GearboxTest, TimedShiftChangesRatioAtOnceAndTellsTheListener) {
     gearbox.shiftTime = 0.35f;
     gearbox.shiftUp();
     EXPECT_EQ(listener.started, 1);

@@ -22,8 +22,7 @@ float leanLeft(const CSceneFrame& f) { return std::asin(dot(f.getUp(), cross({0,
 
 class SteeringTest : public testing::Test {
 protected:
-    SteeringTest()
-    {
+    SteeringTest() {
         left.setPosition(0.8f, 0.3f, 1.1f);
         steering.addSteeredFrame(&left);
         steering.addSteeredFrame(&right);
@@ -34,8 +33,7 @@ protected:
         wheels[0].alignmentOffset = 0.5f;
         wheels[1].alignmentOffset = -0.3f;
     }
-    void steer(float input, float x = 0.0f)
-    {
+    void steer(float input, float x = 0.0f) {
         steering.setInput(input);
         steering.update(x);
     }
@@ -46,8 +44,7 @@ protected:
     CSteering steering;
 };
 
-TEST_F(SteeringTest, HalfInputTurnsRightWithTheRightWheelInnerAndLeftTheOtherWay)
-{
+TEST_F(SteeringTest, HalfInputTurnsRightWithTheRightWheelInnerAndLeftTheOtherWay) {
     steer(0.5f);
     EXPECT_FLOAT_EQ(steering.steeringWheelAngle, 75.0f);
     EXPECT_NEAR(steering.wheelAngle, -5.76923f, 1e-5f);
@@ -59,8 +56,7 @@ TEST_F(SteeringTest, HalfInputTurnsRightWithTheRightWheelInnerAndLeftTheOtherWay
     EXPECT_NEAR(heading(right), -0.3f + 5.76923f, 1e-4f);
 }
 
-TEST_F(SteeringTest, CentredWheelsKeepOffsetAndLeanTheirTopsInwards)
-{
+TEST_F(SteeringTest, CentredWheelsKeepOffsetLeanInwardsAndANegativeArgumentHoldsThem) {
     steer(0.0f);
     EXPECT_NEAR(heading(left), 0.5f, 1e-5f);
     EXPECT_NEAR(heading(right), -0.3f, 1e-5f);
@@ -69,10 +65,7 @@ TEST_F(SteeringTest, CentredWheelsKeepOffsetAndLeanTheirTopsInwards)
     wheels[0].alignmentOffset = tilt[0] = 0.0f;  // read live at every update
     steer(0.0f);
     EXPECT_EQ(std::memcmp(left.matrix.m, Matrix4().m, 12 * sizeof(float)), 0);  // axes exact
-}
-
-TEST_F(SteeringTest, NegativeArgumentHoldsTheRoadWheelsAndNothingIsRateLimited)
-{
+    // A negative argument holds the road wheels; nothing is rate limited.
     steer(1.0f);
     const Matrix4 full = right.matrix;
     steer(0.2f, -1.0f);
@@ -82,8 +75,7 @@ TEST_F(SteeringTest, NegativeArgumentHoldsTheRoadWheelsAndNothingIsRateLimited)
     EXPECT_EQ(std::memcmp(right.matrix.m, full.m, sizeof full.m), 0);
 }
 
-TEST_F(SteeringTest, CockpitWheelTurnsAboutItsTiltedColumn)
-{
+TEST_F(SteeringTest, CockpitWheelTurnsAboutItsTiltedColumn) {
     steer(0.5f);  // no cockpit bound yet: nothing to pose
     cockpit.setPosition(0.4f, 0.9f, 0.2f);
     cockpitSlot = &cockpit;

@@ -15,8 +15,7 @@ namespace {
 class IniReaderTest : public ::testing::Test {
 protected:
     // Writes the bytes exactly as given (binary), then loads them.
-    CIniReader& read(const std::string& bytes)
-    {
+    CIniReader& read(const std::string& bytes) {
         std::ofstream(dir / "data.ini", std::ios::binary) << bytes;
         reader.load(dir / "data.ini");
         return reader;
@@ -27,11 +26,8 @@ protected:
 };
 
 // The raw text a lookup returns: each case is one way of cutting the wrong span.
-TEST_F(IniReaderTest, ValueIsTheRawTextUpToTheCarriageReturn)
-{
-    const struct {
-        const char *bytes, *section, *key, *value;
-    } cases[] = {
+TEST_F(IniReaderTest, ValueIsTheRawTextUpToTheCarriageReturn) {
+    const struct { const char *bytes, *section, *key, *value; } cases[] = {
         {"[HEADER]\nVALUES=3\nNAME=abc\n", "HEADER", "VALUES", "3\nNAME=abc\n"},  // no CR: to the section end
         {"[S]\r\nKEY = spaced value \r\n", "S", "KEY", " spaced value "},        // nothing is trimmed
         {"[A]\r\nK=x[y\r\nL=2\r\n[B]\r\nM=3\r\n", "A", "K", "x"},                // any "[" ends the section
@@ -52,8 +48,7 @@ TEST_F(IniReaderTest, ValueIsTheRawTextUpToTheCarriageReturn)
     }
 }
 
-TEST_F(IniReaderTest, NumbersFollowAtofAndAtoiAndSaturate)
-{
+TEST_F(IniReaderTest, NumbersFollowAtofAndAtoiAndSaturateAndTheContentEndsAtAZero) {
     auto& r = read("[HEADER]\r\nF= 12.5abc\r\nW=abc\r\nN=-17xyz\r\nBIG=99999999999\r\nSMALL=-99999999999\r\n"
                    "[LF]\nVALUES=3\nNAME=abc\n");
     EXPECT_TRUE(r.isLoaded());
@@ -67,11 +62,9 @@ TEST_F(IniReaderTest, NumbersFollowAtofAndAtoiAndSaturate)
     EXPECT_EQ(r.getInt("HEADER", "SMALL"), INT32_MIN);
     EXPECT_FLOAT_EQ(r.getFloat("HEADER", "Q"), 0.0f);
     EXPECT_EQ(r.getInt("T", "K"), 0);
-}
 
-TEST_F(IniReaderTest, ContentEndsAtFirstZeroByteAndAMissingFileIsEmpty)
-{
-    auto& r = read(std::string("[A]\r\nK=12\0[B]\r\nK=7\r\n", 20));
+    // The content ends at the first zero byte; a missing file is empty.
+    read(std::string("[A]\r\nK=12\0[B]\r\nK=7\r\n", 20));
     EXPECT_EQ(r.contentSize(), 9u);
     EXPECT_EQ(r.getString("A", "K"), "12");
     EXPECT_EQ(r.getInt("B", "K"), 0);

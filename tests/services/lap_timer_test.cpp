@@ -34,8 +34,7 @@ static_assert(std::is_same_v<decltype(CLapTimer::bestLapIndex), int32_t> &&
               std::is_same_v<decltype(CLapTimer::deltaToBestMs), int32_t> &&
               std::is_same_v<decltype(CLapTimer::lapArmed), bool> && sizeof(bool) == 1);
 
-TEST(LapTimerTest, StepsAreTruncatedToWholeMilliseconds)
-{
+TEST(LapTimerTest, StepsAreTruncatedToWholeMillisecondsAndTheSprintMeasuresOnlyWhileRunning) {
     CLapTimer t;
     t.addTime(0.0025f);
     EXPECT_EQ(t.currentMs, 2u);
@@ -48,10 +47,22 @@ TEST(LapTimerTest, StepsAreTruncatedToWholeMilliseconds)
     u.addTime(0.0009f);
     u.addTime(-0.5f);
     EXPECT_EQ(u.currentMs, 3000u);
+
+    // The sprint clock measures only while it runs.
+    CLapTimer sprint;
+    sprint.currentMs = 1200;
+    sprint.startSprint();
+    EXPECT_TRUE(sprint.sprintRunning);
+    sprint.currentMs = 6900;
+    sprint.stopSprint();
+    EXPECT_EQ(sprint.sprintMs, 5700u);
+    EXPECT_FALSE(sprint.sprintRunning);
+    sprint.currentMs = 9000;
+    sprint.stopSprint();
+    EXPECT_EQ(sprint.sprintMs, 5700u);
 }
 
-TEST(LapTimerTest, TextsShowUnwrappedMinutes)
-{
+TEST(LapTimerTest, TextsShowUnwrappedMinutes) {
     CLapTimer t;
     EXPECT_EQ(t.bestLapText(), "0:00:000");  // no best lap yet
     t.currentMs = 3723456;
@@ -62,19 +73,13 @@ TEST(LapTimerTest, TextsShowUnwrappedMinutes)
     EXPECT_EQ(t.bestLapText(), "0:59:999");
 }
 
-TEST(LapTimerTest, FinishWithoutIntermediateCountsNothing)
-{
+TEST(LapTimerTest, LapsCountFromTheIntermediateTheFasterIsBestAndAnEqualOneDoesNotTakeIt) {
     CLapTimer t;
     t.currentMs = 5000;
-    t.passFinishLine();
+    t.passFinishLine();  // without the intermediate: nothing counted
     EXPECT_EQ(std::tie(t.currentMs, t.lapCount), std::make_tuple(5000u, 0u));
     EXPECT_TRUE(t.laps.empty());
     EXPECT_EQ(t.deltaToBestMs, 5001);  // currentMs - all bits set, in 32 bits
-}
-
-TEST(LapTimerTest, TwoLapsKeepTheFasterAsBest)
-{
-    CLapTimer t;
     t.currentMs = 40000;
     t.passIntermediate();
     t.currentMs = 45000;
@@ -97,36 +102,14 @@ TEST(LapTimerTest, TwoLapsKeepTheFasterAsBest)
     EXPECT_EQ(std::tie(t.laps[0].lapNumber, t.laps[0].timeMs, t.laps[0].intermediateMs),
               std::make_tuple(1u, 90000u, 40000u));
     EXPECT_EQ(std::tie(t.laps[1].lapNumber, t.laps[1].timeMs), std::make_tuple(2u, 88500u));
-}
 
-TEST(LapTimerTest, EqualLapDoesNotTakeTheRecord)
-{
-    CLapTimer t;
-    for (uint32_t split : {30000u, 31000u}) {
-        t.currentMs = split;
-        t.passIntermediate();
-        t.currentMs = 80000;
-        t.passFinishLine();
-    }
-    EXPECT_EQ(t.lapCount, 2u);
-    EXPECT_EQ(t.bestLapIndex, 0);
-    EXPECT_EQ(t.bestIntermediateMs, 30000u);
-    EXPECT_EQ(t.deltaToBestMs, 0);
-}
-
-TEST(LapTimerTest, SprintMeasuresOnlyWhileRunning)
-{
-    CLapTimer t;
-    t.currentMs = 1200;
-    t.startSprint();
-    EXPECT_TRUE(t.sprintRunning);
-    t.currentMs = 6900;
-    t.stopSprint();
-    EXPECT_EQ(t.sprintMs, 5700u);
-    EXPECT_FALSE(t.sprintRunning);
-    t.currentMs = 9000;
-    t.stopSprint();
-    EXPECT_EQ(t.sprintMs, 5700u);
+    // An equal lap, even with a better split, does not take the record.
+    t.currentMs = 38000;
+    t.passIntermediate();
+    t.currentMs = 88500;
+    t.passFinishLine();
+    EXPECT_EQ(std::tie(t.lapCount, t.bestLapIndex, t.bestIntermediateMs, t.deltaToBestMs),
+              std::make_tuple(3u, 1, 39000u, 0));
 }
 
 }  // namespace

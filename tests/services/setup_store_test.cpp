@@ -22,13 +22,11 @@ namespace {
 
 // Little-endian byte image of a setup file.
 struct Bytes {
-    Bytes& i32(int32_t v)
-    {
+    Bytes& i32(int32_t v) {
         for (int i = 0; i < 4; ++i) data.push_back(static_cast<char>(static_cast<uint32_t>(v) >> (8 * i) & 0xFF));
         return *this;
     }
-    Bytes& f32(float v)
-    {
+    Bytes& f32(float v) {
         int32_t raw;
         std::memcpy(&raw, &v, sizeof raw);
         return i32(raw);
@@ -39,8 +37,7 @@ struct Bytes {
 // Every field after the marker in file order, field k holding 50 + k as an
 // int or a float according to its type (so a bias of 50 % and every other
 // value one the car can use). Groups: (count, is float).
-std::string recordBody()
-{
+std::string recordBody() {
     static constexpr std::pair<int, bool> kGroups[] = {{1, true}, {4, true}, {4, false}, {4, false}, {2, false},
                                                        {8, true}, {4, true}, {3, false}, {4, true}, {2, true},
                                                        {8, true}, {1, false}, {1, true}};
@@ -53,8 +50,7 @@ std::string recordBody()
 const std::string kMarker = Bytes().i32(666).data;
 
 // The stored fields in file order, then the version and the shift speed.
-std::vector<double> fields(const CSetupStore& s)
-{
+std::vector<double> fields(const CSetupStore& s) {
     std::vector<double> v{s.brakeBiasPercent};
     const auto add = [&v](const auto& a) { v.insert(v.end(), a.begin(), a.end()); };
     add(s.discDiameters), add(s.extensionSettings), add(s.compressionSettings);
@@ -67,8 +63,7 @@ std::vector<double> fields(const CSetupStore& s)
 }
 
 // What recordBody holds, then version 666 and the given shift speed.
-std::vector<double> numberedFields(int shiftSpeed)
-{
+std::vector<double> numberedFields(int shiftSpeed) {
     std::vector<double> v;
     for (int k = 0; k < 46; ++k) v.push_back(50 + k);
     v.insert(v.end(), {666.0, double(shiftSpeed)});
@@ -80,13 +75,8 @@ std::vector<double> numberedFields(int shiftSpeed)
 class SetupStoreTest : public ::testing::Test {
 protected:
     void SetUp() override { std::filesystem::create_directory("setups"); }
-    static void write(const std::string& path, const std::string& bytes)
-    {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
     // Loads the named setup and returns what it printed.
-    static std::string load(CSetupStore& s, const std::string& name)
-    {
+    static std::string load(CSetupStore& s, const std::string& name) {
         s.setName(name);
         testing::internal::CaptureStdout();
         s.load();
@@ -96,8 +86,7 @@ protected:
     WorkIn inside{dir.path()};
 };
 
-TEST(SetupStoreDefaultsTest, DamperSettingsOutsideOneToFiveClampToTheEnds)
-{
+TEST(SetupStoreDefaultsTest, DamperSettingsOutsideOneToFiveClampToTheEnds) {
     EXPECT_EQ(dampingForSetting(1), 1500.0f);
     EXPECT_EQ(dampingForSetting(5), 8500.0f);
     for (int s = 2; s <= 5; ++s) EXPECT_GT(dampingForSetting(s), dampingForSetting(s - 1)) << s;
@@ -105,27 +94,22 @@ TEST(SetupStoreDefaultsTest, DamperSettingsOutsideOneToFiveClampToTheEnds)
     EXPECT_EQ(dampingForSetting(6), 8500.0f);
 }
 
-TEST_F(SetupStoreTest, DefaultNameTouchesNoFileAndRestoresDefaults)
-{
+TEST_F(SetupStoreTest, DefaultNameTouchesNoFileMarkedFilesUseTheCurrentLayoutUnmarkedTheOlder) {
     // Even a valid file called "default" is not read.
-    write("setups/default", kMarker + recordBody() + Bytes().i32(2).data);
+    writeFile("setups/default", kMarker + recordBody() + Bytes().i32(2).data);
     CSetupStore s;
     EXPECT_EQ(s.name, "default");
     s.springRates[0] = 1.0f;
     s.shiftSpeed = 2;
     EXPECT_EQ(load(s, "default"), "");
     EXPECT_EQ(fields(s), fields(CSetupStore()));
-}
-
-// A marked file (192 bytes) carries the shift speed; the older, unmarked
-// layout (184 bytes) keeps the one already set.
-TEST_F(SetupStoreTest, MarkedFileUsesCurrentLayoutUnmarkedTheOlder)
-{
+    // A marked file (192 bytes) carries the shift speed; the older, unmarked
+    // layout (184 bytes) keeps the one already set.
     const std::string marked = kMarker + recordBody() + Bytes().i32(2).data, older = recordBody();
     ASSERT_EQ(marked.size(), 192u);
     ASSERT_EQ(older.size(), 184u);
-    write("setups/race", marked);
-    write("setups/old", older);
+    writeFile("setups/race", marked);
+    writeFile("setups/old", older);
     for (const char* name : {"race", "old"}) {
         SCOPED_TRACE(name);
         CSetupStore s;
@@ -135,12 +119,11 @@ TEST_F(SetupStoreTest, MarkedFileUsesCurrentLayoutUnmarkedTheOlder)
     }
 }
 
-TEST_F(SetupStoreTest, MissingOrShortFileIsReportedAndLeavesNoHalfReadRecord)
-{
+TEST_F(SetupStoreTest, MissingOrShortFileIsReportedAndLeavesNoHalfReadRecord) {
     // A marked file cut after a few fields, and an unmarked one 4 bytes short.
-    write("setups/cut", (kMarker + recordBody()).substr(0, 188));
-    write("setups/cut_old", recordBody().substr(0, 180));
-    write("setups/empty", "");
+    writeFile("setups/cut", (kMarker + recordBody()).substr(0, 188));
+    writeFile("setups/cut_old", recordBody().substr(0, 180));
+    writeFile("setups/empty", "");
     for (const char* name : {"nowhere", "cut", "cut_old", "empty"}) {
         CSetupStore s;
         s.springRates[0] = 1.0f;
@@ -151,15 +134,14 @@ TEST_F(SetupStoreTest, MissingOrShortFileIsReportedAndLeavesNoHalfReadRecord)
     }
 }
 
-TEST_F(SetupStoreTest, SetupDataReadsFirstEightBytesOrKeepsZeros)
-{
-    write("default.vqs", Bytes().i32(-2).f32(1.25f).data + "trailing bytes are ignored");
+TEST_F(SetupStoreTest, SetupDataReadsFirstEightBytesOrKeepsZeros) {
+    writeFile("default.vqs", Bytes().i32(-2).f32(1.25f).data + "trailing bytes are ignored");
     CSetupData d;
     d.load("default.vqs");
     EXPECT_EQ(d.intValue, -2);
     EXPECT_EQ(d.floatValue, 1.25f);
 
-    write("short.vqs", "1234567");
+    writeFile("short.vqs", "1234567");
     for (const char* path : {"absent.vqs", "short.vqs"}) {
         CSetupData z;
         testing::internal::CaptureStdout();

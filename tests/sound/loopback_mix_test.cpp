@@ -19,8 +19,7 @@ namespace {
 constexpr double kPi = 3.141592653589793;
 
 // Mono mix of the next `seconds` of the render (after a short settling).
-std::vector<double> renderMono(ROpenALMixer& mixer, double seconds)
-{
+std::vector<double> renderMono(ROpenALMixer& mixer, double seconds) {
     std::vector<int16_t> pcm;
     mixer.render(pcm, ROpenALMixer::kLoopbackRate / 20);  // let pitch and gain changes settle
     mixer.render(pcm, static_cast<int32_t>(ROpenALMixer::kLoopbackRate * seconds));
@@ -31,8 +30,7 @@ std::vector<double> renderMono(ROpenALMixer& mixer, double seconds)
 
 // The strongest frequency between 40 Hz and 2 kHz: a Hann-windowed
 // Goertzel scan in 1 Hz steps.
-double dominantHz(const std::vector<double>& x)
-{
+double dominantHz(const std::vector<double>& x) {
     const std::size_t n = x.size();
     std::vector<double> w(n);
     for (std::size_t i = 0; i < n; ++i) w[i] = x[i] * (0.5 - 0.5 * std::cos(2 * kPi * i / (n - 1)));
@@ -51,8 +49,7 @@ double dominantHz(const std::vector<double>& x)
     return best;
 }
 
-double rms(const std::vector<double>& x)
-{
+double rms(const std::vector<double>& x) {
     double sum = 0;
     for (double v : x) sum += v * v;
     return std::sqrt(sum / x.size());
@@ -60,15 +57,13 @@ double rms(const std::vector<double>& x)
 
 class LoopbackMixTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         if (!mixer.isOpen() || !mixer.isLoopback()) GTEST_SKIP() << "no OpenAL loopback device";
         testing::internal::CaptureStdout();
         sounds.initSounds(&system);
         testing::internal::GetCapturedStdout();
     }
-    CSolviSoundSet::EngineSoundInput at(int32_t rpm, Vector3 position)
-    {
+    CSolviSoundSet::EngineSoundInput at(int32_t rpm, Vector3 position) {
         CSolviSoundSet::EngineSoundInput in;
         in.rpm = rpm;
         in.engineSoundLevel = 1.0f;
@@ -82,8 +77,7 @@ protected:
     CSolviSoundSet sounds;
 };
 
-TEST_F(LoopbackMixTest, EngineNoteRisesWithRpm)
-{
+TEST_F(LoopbackMixTest, EngineNoteRisesWithRpm) {
     // The bundled wave fires at 533.3 Hz at its reference of 8000 rpm.
     double previous = 0;
     for (int32_t rpm : {2000, 4000, 8000}) {
@@ -95,8 +89,7 @@ TEST_F(LoopbackMixTest, EngineNoteRisesWithRpm)
     }
 }
 
-TEST_F(LoopbackMixTest, DistanceRecordHalvesTheLevelAtATimesOnePlusB)
-{
+TEST_F(LoopbackMixTest, DistanceRecordHalvesTheLevelAtATimesOnePlusB) {
     // The engine's (20, 2) record: full level out to 20 m, half at 60 m.
     sounds.updateEngineSound(at(6000, {0, 0, 10}));
     const double near = rms(renderMono(mixer, 0.2));
@@ -106,8 +99,7 @@ TEST_F(LoopbackMixTest, DistanceRecordHalvesTheLevelAtATimesOnePlusB)
     EXPECT_NEAR(far / near, 0.5, 0.05);
 }
 
-TEST(WavFileTest, WrittenSamplesReadBackAndBrokenHeadersAreRefused)
-{
+TEST(WavFileTest, WrittenSamplesReadBackAndBrokenHeadersAreRefused) {
     TempDir dir;
     const std::string path = (dir / "t.wav").string();
     const std::vector<int16_t> samples = {0, 1, -1, 32767, -32768, 1234};

@@ -16,8 +16,7 @@ namespace {
 
 class SolviSoundSetTest : public ::testing::Test {
 protected:
-    SolviSoundSetTest() : inData(SOLVI_DATA_DIR), system(&mixer, 8)
-    {
+    SolviSoundSetTest() : inData(SOLVI_DATA_DIR), system(&mixer, 8) {
         // The host keeps its road noise on channel 7 before the car's first update.
         road = system.createBuffer("sfx/road.wav");
         system.channel(7)->attach(road);
@@ -26,8 +25,7 @@ protected:
     }
     ~SolviSoundSetTest() override { testing::internal::GetCapturedStdout(); }
 
-    Input driving(int32_t rpm, float level, float speed)
-    {
+    Input driving(int32_t rpm, float level, float speed) {
         Input in;
         in.rpm = rpm;
         in.engineSoundLevel = level;
@@ -45,8 +43,7 @@ protected:
     CSolviSoundSet sounds;
 };
 
-TEST_F(SolviSoundSetTest, InitStartsTheEngineNoteSilentAndLooping)
-{
+TEST_F(SolviSoundSetTest, InitStartsTheEngineNoteSilentAndLooping) {
     std::vector<std::string> paths;
     for (const auto& call : mixer.callsOf(Op::OpenWave)) paths.push_back(call.path);
     EXPECT_EQ(paths, (std::vector<std::string>{"sfx/road.wav", "cars/solvi/sfx/engine.wav", "sfx/hit.wav",
@@ -60,14 +57,8 @@ TEST_F(SolviSoundSetTest, InitStartsTheEngineNoteSilentAndLooping)
     EXPECT_EQ(sounds.rpmRef, 8000);                                  // from the bundled sound.ini
 }
 
-TEST_F(SolviSoundSetTest, EngineNotePitchAndLevelFollowTheEngine)
-{
-    struct Case {
-        int32_t rpm;
-        float level;
-        int64_t hz;
-        int64_t volume;
-    };
+TEST_F(SolviSoundSetTest, EngineNotePitchAndLevelFollowTheEngine) {
+    struct Case { int32_t rpm; float level; int64_t hz; int64_t volume; };
     for (const Case c : {Case{4000, 0.4f, 11025, 19656}, Case{8000, 1.0f, 22050, 32760}, Case{1000, 0.2f, 2756, 9828}}) {
         sounds.updateEngineSound(driving(c.rpm, c.level, 0));
         EXPECT_EQ(mixer.lastOf(Op::SetFrequency, 1)->ints[2], c.hz) << c.rpm;
@@ -85,13 +76,8 @@ TEST_F(SolviSoundSetTest, EngineNotePitchAndLevelFollowTheEngine)
     EXPECT_EQ(mixer.lastOf(Op::SetFrequency, 1)->ints[2], 2756);
 }
 
-TEST_F(SolviSoundSetTest, RoadNoiseRisesWithSpeedOnlyInALiveCar)
-{
-    struct Case {
-        float speed;
-        int64_t hz;
-        int64_t volume;
-    };
+TEST_F(SolviSoundSetTest, RoadNoiseRisesWithSpeedOnlyInALiveCar) {
+    struct Case { float speed; int64_t hz; int64_t volume; };
     for (const Case c : {Case{25, 10050, 13104}, Case{60, 11450, 26208}, Case{0, 9050, 0}}) {
         sounds.updateEngineSound(driving(3000, 0.5f, c.speed));
         EXPECT_EQ(mixer.lastOf(Op::SetFrequency, 7)->ints[2], c.hz) << c.speed;
@@ -112,8 +98,7 @@ TEST_F(SolviSoundSetTest, RoadNoiseRisesWithSpeedOnlyInALiveCar)
     }
 }
 
-TEST_F(SolviSoundSetTest, HitAndScrapeShareChannelFour)
-{
+TEST_F(SolviSoundSetTest, HitAndScrapeShareChannelFour) {
     EXPECT_TRUE(sounds.isHitFree());
     EXPECT_TRUE(mixer.callsOf(Op::IsChannelDone).empty());  // nothing played: no need to ask
 
@@ -136,8 +121,7 @@ TEST_F(SolviSoundSetTest, HitAndScrapeShareChannelFour)
     EXPECT_EQ(mixer.lastOf(Op::SetVolume, 4)->ints[2], 32760);
 }
 
-TEST(SolviSoundDescriptionTest, ReadsTheReferenceRpm)
-{
+TEST(SolviSoundDescriptionTest, ReadsTheReferenceRpm) {
     TempDir dir;
     std::FILE* f = std::fopen((dir / "sound.ini").c_str(), "wb");
     std::fputs("[ENGINE]\r\nRPMREF=7400\r\n", f);

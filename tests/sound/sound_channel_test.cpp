@@ -18,8 +18,7 @@ namespace {
 
 class SoundChannelTest : public ::testing::Test {
 protected:
-    SoundChannelTest() : system(&mixer, 8)
-    {
+    SoundChannelTest() : system(&mixer, 8) {
         // A buffer that owns a wave handle without reading a file.
         buffer = new RSoundBuffer(&system);
         buffer->wave = 42;
@@ -30,8 +29,7 @@ protected:
     RSoundBuffer* buffer;
 };
 
-TEST_F(SoundChannelTest, AttachSendsTheBufferParametersWithSessionAndFlag)
-{
+TEST_F(SoundChannelTest, AttachSendsTheBufferParametersWithSessionAndFlag) {
     buffer->setVolume(0.5f);
     buffer->setFrequency(11025);
     buffer->setPosition(1, 2, 3);
@@ -66,8 +64,7 @@ TEST_F(SoundChannelTest, AttachSendsTheBufferParametersWithSessionAndFlag)
     EXPECT_EQ(system.channel(3)->buffer, nullptr);
 }
 
-TEST_F(SoundChannelTest, OutOfRangeValuesKeepTheOldOnes)
-{
+TEST_F(SoundChannelTest, OutOfRangeValuesKeepTheOldOnes) {
     buffer->setVolume(0.25f);
     for (float bad : {1.2f, -0.1f, std::nanf("")}) buffer->setVolume(bad);
     EXPECT_EQ(buffer->volume, 0.25f);
@@ -82,8 +79,7 @@ TEST_F(SoundChannelTest, OutOfRangeValuesKeepTheOldOnes)
     EXPECT_EQ(mixer.lastOf(Op::SetVolume, 2)->ints[2], 8190);
 }
 
-TEST_F(SoundChannelTest, FirstPlaySends22050ThenLoops)
-{
+TEST_F(SoundChannelTest, FirstPlaySends22050ThenLoopsAndPlayQueuedStartsOnce) {
     RSoundChannel* channel = system.channel(1);
     channel->play(-1);  // nothing attached: nothing happens
     EXPECT_TRUE(mixer.callsOf(Op::PlayEx).empty());
@@ -98,11 +94,9 @@ TEST_F(SoundChannelTest, FirstPlaySends22050ThenLoops)
     EXPECT_EQ(mixer.calls[0].ints, (std::vector<int64_t>{1, 32, 22050}));
     EXPECT_EQ(mixer.calls[1].ints, (std::vector<int64_t>{1, 1, 42, -1, 0}));
     EXPECT_EQ(mixer.calls[2].ints, (std::vector<int64_t>{1, 1, 42, 2, 0}));
-}
 
-TEST_F(SoundChannelTest, PlayQueuedStartsOnceAndReportsIt)
-{
-    RSoundChannel* channel = system.channel(4);
+    // A queued one-shot starts once, says so, and reports when it is done.
+    channel = system.channel(4);
     channel->attach(buffer);
     mixer.clear();
     testing::internal::CaptureStdout();
@@ -117,8 +111,7 @@ TEST_F(SoundChannelTest, PlayQueuedStartsOnceAndReportsIt)
     EXPECT_TRUE(channel->isDone());
 }
 
-TEST(SoundSystemTest, CreatesBuffersFromFilesAndFreesThemAtTeardown)
-{
+TEST(SoundSystemTest, CreatesBuffersFromFilesAndFreesThemAtTeardown) {
     TempDir dir;
     const std::string path = (dir / "a.wav").string();
     std::fclose(std::fopen(path.c_str(), "wb"));
@@ -141,8 +134,7 @@ TEST(SoundSystemTest, CreatesBuffersFromFilesAndFreesThemAtTeardown)
     EXPECT_EQ(mixer.calls.back().op, Op::CloseSession);
 }
 
-TEST(SoundSystemDeathTest, MissingWaveEndsTheProcessWithItsName)
-{
+TEST(SoundSystemDeathTest, MissingWaveEndsTheProcessWithItsName) {
     RRecordingMixer mixer;
     RSoundSystem system(&mixer, 8);
     EXPECT_EXIT(

@@ -36,16 +36,12 @@ public:
     }
     virtual ~TestHostCar() = default;
 
-    void release() override { released = true; }
     void restoreState(const uint8_t* record) override { restored.assign(record, record + kHostCarStateBytes); }
-    void fillState(uint8_t* record) override
-    {
+    void fillState(uint8_t* record) override {
         std::memset(record, 0xA5, kHostCarStateBytes);
         record[0] = number_;
-        record[1] = static_cast<uint8_t>(++fills);
     }
-    Vector3& getPosition(Vector3& out) override
-    {
+    Vector3& getPosition(Vector3& out) override {
         out = pose.getPosition();
         return out;
     }
@@ -55,8 +51,6 @@ public:
 
     Matrix4 pose;
     bool excludedA = true, excludedB = false;  // not collided with unless a test says so
-    int fills = 0;
-    bool released = false;
     std::vector<uint8_t> restored;
 
 private:
@@ -69,8 +63,7 @@ public:
     explicit TestGhost(int* live) : TestHostCar(0, {0, 0, 0}, {0, 0, 1}), live_(live) { ++*live_; }
     ~TestGhost() override { --*live_; }
     void release() override { delete this; }
-    void placeGhost(float x, float z, float a, float b) override
-    {
+    void placeGhost(float x, float z, float a, float b) override {
         placedX = x, placedZ = z, valueA = a, valueB = b;
     }
     float placedX = 0, placedZ = 0, valueA = -1, valueB = -1;
@@ -82,8 +75,7 @@ private:
 class GhostingHost : public SimHost {
 public:
     using SimHost::SimHost;
-    IHostCar* createGhostCar() override
-    {
+    IHostCar* createGhostCar() override {
         auto* ghost = new TestGhost(&liveGhosts);
         made.push_back(ghost);
         return ghost;
@@ -94,8 +86,7 @@ public:
 
 class CarOnStripFixture : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         RunDirectory run;
         ASSERT_TRUE(run.prepare(dir.path().string(), SOLVI_DATA_DIR)) << run.error;
         work = std::make_unique<WorkIn>(dir.path());
@@ -107,8 +98,7 @@ protected:
         car->reset(track.centreAt(40.0f), track.tangentAt(40.0f));
         testing::internal::GetCapturedStdout();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         testing::internal::CaptureStdout();
         car.reset();
         testing::internal::GetCapturedStdout();
@@ -117,8 +107,7 @@ protected:
     // A new car in place of the fixture's, built on the engine as it is now:
     // after a device is set, the car's buffers and textures go onto it
     // (textures loaded before there was a device are loaded again).
-    void rebuildCarOnDevice()
-    {
+    void rebuildCarOnDevice() {
         testing::internal::CaptureStdout();
         car.reset();
         for (RTexture* t : engine.textures) delete t;
@@ -130,16 +119,14 @@ protected:
     }
 
     // One physics frame of 3 ms with the given inputs.
-    void step(const DriverInputs& inputs = {})
-    {
+    void step(const DriverInputs& inputs = {}) {
         controls.inputs = inputs;
         car->setControls(&controls);
         car->stepPhysics(kDt);
         world.step(kDt);
         car->syncFrames();
     }
-    void drive(float seconds, const DriverInputs& inputs = {})
-    {
+    void drive(float seconds, const DriverInputs& inputs = {}) {
         const int steps = static_cast<int>(seconds / kDt + 0.5f);
         for (int i = 0; i < steps; ++i) step(inputs);
     }

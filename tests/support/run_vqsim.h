@@ -3,8 +3,13 @@
 // what it prints and the exit code it returns.
 
 #include <array>
+#include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include <sys/wait.h>
 
@@ -36,3 +41,24 @@ inline VqsimResult runVqsim(const std::string& arguments, const std::string& env
 }
 
 inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The number after "key": in a JSON text, NaN when it is missing or null.
+inline double jsonNumber(const std::string& text, const std::string& key) {
+    const size_t at = text.find("\"" + key + "\": ");
+    if (at == std::string::npos || text.compare(at + key.size() + 4, 4, "null") == 0) return std::nan("");
+    return std::stod(text.substr(at + key.size() + 4));
+}
+
+// Column `column` (1 = the first) of a run's telemetry CSV, 30 rows a second.
+inline std::vector<double> telemetryColumn(const std::filesystem::path& csv, int column) {
+    std::ifstream in(csv);
+    std::string line, cell;
+    std::getline(in, line);
+    std::vector<double> out;
+    while (std::getline(in, line)) {
+        std::stringstream row(line);
+        for (int i = 0; i < column; ++i) std::getline(row, cell, ',');
+        out.push_back(std::stod(cell));
+    }
+    return out;
+}

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
@@ -77,7 +76,7 @@ TEST_F(SystemFiles, AutoCheckFileEndsProcessWhenMissing) {
         testing::ExitedWithCode(0), "RSystem::autoCheckFile : file not found " + missing + "\n");
 }
 
-TEST(SystemInputTest, NothingDownUntilAWindowSuppliesInput) {
+TEST(SystemInputTest, NothingDownUntilAWindowSuppliesInputNothingWrittenUntilAConsoleOpens) {
     RSystem sys;
     bool left = true, right = true;
     int x = 7, y = 7;
@@ -86,10 +85,7 @@ TEST(SystemInputTest, NothingDownUntilAWindowSuppliesInput) {
     EXPECT_FALSE(left || right);
     sys.getCursorPos(x, y);
     EXPECT_EQ(x + y, 0);
-}
-
-TEST(SystemConsoleTest, WritesOnlyAfterOpening) {
-    RSystem sys;
+    // The console writes only once it is open.
     testing::internal::CaptureStdout();
     sys.writeConsole("lost\n");
     printf("first ");

@@ -116,15 +116,10 @@ TEST(GlDeviceTest, LitTexturedSquareLandsWhereTheProjectionSays) {
 TEST(GlDeviceTest, CullingRemovesTheWindingSeenOnScreen) {
     GlRig rig(kSize, kSize);
     SKIP_WITHOUT_GL(rig);
-    struct {
-        const uint16_t* indices;
-        RCull cull;
-        bool drawn;
-    } const cases[] = {{kClockwise, RCull::Clockwise, false},
-                       {kClockwise, RCull::CounterClockwise, true},
-                       {kCounterClockwise, RCull::Clockwise, true},
-                       {kCounterClockwise, RCull::CounterClockwise, false},
-                       {kCounterClockwise, RCull::None, true}};
+    struct { const uint16_t* indices; RCull cull; bool drawn; } const cases[] = {
+        {kClockwise, RCull::Clockwise, false}, {kClockwise, RCull::CounterClockwise, true},
+        {kCounterClockwise, RCull::Clockwise, true}, {kCounterClockwise, RCull::CounterClockwise, false},
+        {kCounterClockwise, RCull::None, true}};
     for (const auto& c : cases) {
         const Rgb centre = pixelAt(drawSquare(rig, c.indices, c.cull), kSize, 28, 28);
         EXPECT_EQ(centre.r > 200, c.drawn) << (c.indices == kClockwise ? "clockwise" : "counter-clockwise")

@@ -37,9 +37,7 @@ struct GlRig {
 #define SKIP_WITHOUT_GL(rig) \
     if (!(rig).ok) GTEST_SKIP() << "no OpenGL context here: " << (rig).gl.error()
 
-struct Rgb {
-    int r, g, b;
-};
+struct Rgb { int r, g, b; };
 
 inline Rgb pixelAt(const std::vector<uint8_t>& rgb, int width, int x, int y) {
     const size_t i = (static_cast<size_t>(y) * width + x) * 3;

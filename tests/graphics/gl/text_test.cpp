@@ -12,10 +12,7 @@
 namespace {
 
 // Connected groups of bright pixels (4-neighbours) and their bounding box.
-struct Shapes {
-    int count = 0;
-    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
-};
+struct Shapes { int count = 0; int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1; };
 
 Shapes brightShapes(const std::vector<uint8_t>& rgb, int w, int h) {
     Shapes s;
@@ -70,12 +67,7 @@ TEST(TextTest, AValueDrawsAsItsGlyphShapesWhereTheTopLeftCornerIsPut) {
 }
 
 TEST(TextTest, AtlasGrowsWithThePointSizeAndIsHeldToTheLargestTexture) {
-    struct {
-        int pointSize;
-        uint32_t largest;
-        int side;
-        bool scaled;
-    } const cases[] = {
+    struct { int pointSize; uint32_t largest; int side; bool scaled; } const cases[] = {
         // Cells of the advance plus two spacings (a third of the "x"), one
         // line tall: at 4 points (5 pixels) about 9 × 8 texels, seven rows of
         // fourteen in 128; at 8 points (11 pixels) about 15 × 15, twelve rows
