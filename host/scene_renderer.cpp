@@ -45,7 +45,13 @@ void SceneRenderer::draw(ICar& car, const std::vector<std::string>& overlay)
     light_->apply();
     trackFrame_->render(true, -1.0f, 0.0f);
     car.draw(view_ == CameraView::Cockpit ? 1 : 0);
-    if (suspension_) car.drawSuspension();
+    if (suspension_) {
+        // The arms sit inside the wheel arches: drawn through the body, or
+        // the view would show nothing of them.
+        engine_.setZEnable(false);
+        car.drawSuspension();
+        engine_.setZEnable(true);
+    }
     if (brakeGlow_) car.drawExtra(1.0f);
     hud_->draw(car, overlay);
     engine_.endFrame();
