@@ -22,6 +22,8 @@ bool enterCarRun(const CarRunOptions& options, CarRunPaths& paths)
     }
     paths.runDir = run.path;
     hostPrintf("vqsim: run directory %s\n", run.path.c_str());
+    for (const std::string& cache : run.staleCaches)
+        hostPrintf("vqsim: removed %s: its model changed in the data folder, and the car rebuilds it\n", cache.c_str());
     std::fflush(stdout);
     // Resolved before leaving the caller's working directory.
     paths.plugin = fs::absolute(options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath).string();

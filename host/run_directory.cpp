@@ -10,8 +10,10 @@ namespace {
 // copied when it is missing or differs in size or modification time, in
 // either direction, so a run after one with other data (another --data, a
 // file restored to an older version) reads what the data folder holds now.
-// Files only `to` has - the car's own results and caches - stay.
-void mirror(const fs::path& from, const fs::path& to, std::error_code& ec)
+// Files only `to` has - the car's own results and caches - stay, but the
+// cache the car made from an ASE model that is copied now goes (unless the
+// data folder brings a cache of its own), and is named in `stale`.
+void mirror(const fs::path& from, const fs::path& to, std::vector<fs::path>& stale, std::error_code& ec)
 {
     fs::create_directories(to, ec);
     if (ec) return;
@@ -29,6 +31,12 @@ void mirror(const fs::path& from, const fs::path& to, std::error_code& ec)
                 continue;
             fs::copy_file(it->path(), target, fs::copy_options::overwrite_existing, ec);
             if (!ec) fs::last_write_time(target, time, ec);
+            if (!ec && target.extension() == ".ase") {
+                const fs::path cache = fs::path(target).replace_extension(".vqo");
+                if (!fs::exists(fs::path(it->path()).replace_extension(".vqo"), missing) &&
+                    fs::remove(cache, missing))
+                    stale.push_back(cache);
+            }
         }
         if (ec) return;
     }
@@ -54,18 +62,20 @@ bool RunDirectory::prepare(const std::string& runDir, const std::string& dataDir
         }
     }
 
-    mirror(carData, run / "cars" / "solvi", ec);
+    std::vector<fs::path> stale;
+    mirror(carData, run / "cars" / "solvi", stale, ec);
     if (ec) {
         error = "cannot copy the car's data into " + run.string() + ": " + ec.message();
         return false;
     }
     if (fs::is_directory(data / "sfx", ec)) {
-        mirror(data / "sfx", run / "sfx", ec);
+        mirror(data / "sfx", run / "sfx", stale, ec);
         if (ec) {
             error = "cannot copy the shared sounds into " + run.string() + ": " + ec.message();
             return false;
         }
     }
     path = fs::canonical(run, ec).string();
+    for (const fs::path& cache : stale) staleCaches.push_back(fs::relative(cache, run, ec).string());
     return true;
 }
