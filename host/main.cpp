@@ -1,6 +1,7 @@
 // vqsim: the reference host of the car plug-in, and the users' toolbox for
 // the car's data.
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -23,6 +24,11 @@ void printUsage()
 int main(int argc, char** argv)
 {
     const char* const* args = argv;
+    // A reader of vqsim's output that goes away early ("vqsim drive | head")
+    // or an ffmpeg that quits must not end the process in the middle of a
+    // run: writes to the closed pipe fail instead, and the car still unloads
+    // and writes its files.
+    std::signal(SIGPIPE, SIG_IGN);
     if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         printUsage();
         return 0;

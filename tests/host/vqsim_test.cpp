@@ -113,3 +113,11 @@ TEST(Vqsim, BadCommandLinesMissingFilesAndHelpAreAnsweredInWords) {
         for (const std::string& part : c.said) EXPECT_TRUE(contains(r.output, part)) << c.args << "\n" << r.output;
     }
 }
+
+// The terminal's reader may leave early; the run still ends with every file.
+TEST(Vqsim, AReaderThatLeavesEarlyLeavesTheRunWhole) {
+    TempDir dir;
+    runVqsim("drive --seconds 3 --run-dir " + (dir / "run").string() + " --data " SOLVI_DATA_DIR " | head -c 1");
+    EXPECT_TRUE(fs::exists(dir / "run/summary.json"));
+    EXPECT_TRUE(fs::exists(dir / "run/out/power.exp"));
+}
