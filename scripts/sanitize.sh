@@ -18,5 +18,6 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSOLVI_BENC
 cmake --build build-asan -j"${SANITIZE_JOBS:-$(nproc)}"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1:check_initialization_order=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
 echo "sanitize: every test passed under AddressSanitizer and UndefinedBehaviorSanitizer"
