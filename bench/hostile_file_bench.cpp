@@ -20,7 +20,7 @@
 #include "graphics/engine.h"
 #include "graphics/model_file.h"
 #include "graphics/scene_frame.h"
-#include "quiet_stdout.h"
+#include "host/quiet_stream.h"
 
 namespace fs = std::filesystem;
 
@@ -113,7 +113,7 @@ fs::path writeFile(const std::string& name, const std::string& bytes) {
 // The ordinary ASE saved as a model file.
 fs::path ordinaryModelFile(const fs::path& ase) {
     const fs::path path = fs::temp_directory_path() / "solvi_bench_ordinary.vqo";
-    Quiet quiet;
+    QuietStream quiet(stdout);
     REngine engine;
     RAseLoader loader(&engine);
     loader.read(ase.string());
@@ -128,7 +128,7 @@ void measure(benchmark::State& state, const fs::path& path, Load load) {
     const double mb = static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0);
     double peak = 0;
     for (auto _ : state) {
-        Quiet quiet;
+        QuietStream quiet(stdout);
         malloc_trim(0);  // what the last load freed leaves the resident set
         const double before = statusKb("VmRSS:");
         resetPeak();

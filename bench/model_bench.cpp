@@ -21,7 +21,7 @@
 #include "graphics/engine.h"
 #include "graphics/model_file.h"
 #include "graphics/scene_frame.h"
-#include "quiet_stdout.h"
+#include "host/quiet_stream.h"
 
 namespace fs = std::filesystem;
 
@@ -126,7 +126,7 @@ struct ModelFiles {
         const std::string text = exportedModel();
         std::ofstream(ase) << text;
         aseBytes = text.size();
-        Quiet quiet;
+        QuietStream quiet(stdout);
         REngine engine;
         RAseLoader loader(&engine);
         loader.setTexturePath(texturePath);
@@ -168,7 +168,7 @@ double parseAseOnce(const ModelFiles& f) {
 
 void BM_AseParse(benchmark::State& state) {
     const ModelFiles& f = files();
-    Quiet quiet;
+    QuietStream quiet(stdout);
     for (auto _ : state) {
         state.PauseTiming();
         auto engine = f.warmEngine();
@@ -187,7 +187,7 @@ void BM_AseParse(benchmark::State& state) {
 
 void BM_ModelFileLoad(benchmark::State& state) {
     const ModelFiles& f = files();
-    Quiet quiet;
+    QuietStream quiet(stdout);
     // The ASE parse of the same model, timed alongside for the ratio.
     std::vector<double> aseTimes;
     for (int k = 0; k < 7; ++k) aseTimes.push_back(parseAseOnce(f));

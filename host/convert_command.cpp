@@ -12,6 +12,7 @@
 #include "host/arg_reader.h"
 #include "host/commands.h"
 #include "host/inspect_model.h"
+#include "host/quiet_stream.h"
 #include "host/car_console.h"
 
 namespace fs = std::filesystem;
@@ -127,7 +128,7 @@ int runConvertCommand(int argc, const char* const* argv)
 
     bool saved;
     {
-        QuietStdout quiet;
+        QuietStream quiet(stdout);
         RModelFile file(model.engine.get());
         saved = file.save(o.out, model.root);
     }

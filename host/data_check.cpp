@@ -13,6 +13,7 @@
 #include "graphics/image.h"
 #include "graphics/texture_resolver.h"
 #include "host/inspect_model.h"
+#include "host/quiet_stream.h"
 #include "services/setup_data.h"
 #include "sound/wav_reader.h"
 
@@ -57,7 +58,7 @@ public:
             problem = file + " is missing";
         } else {
             RImage picture;
-            QuietStdout quiet;
+            QuietStream quiet(stdout);
             if (!picture.loadFile(at(file))) problem = file + " is not a picture the car can read";
         }
         note(file, problem);
@@ -71,7 +72,7 @@ public:
         if (!fs::is_regular_file(at(file), ec)) return note(file, file + " is missing");
         std::vector<std::string> names;
         {
-            QuietStdout quiet;
+            QuietStream quiet(stdout);
             REngine engine;
             RecordingTextureResolver resolver;
             RAseLoader loader(&engine);

@@ -1,8 +1,5 @@
 #include "host/inspect_model.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -17,39 +14,20 @@
 #include "graphics/scene_frame.h"
 #include "graphics/texture.h"
 #include "graphics/texture_resolver.h"
+#include "host/quiet_stream.h"
 
 namespace fs = std::filesystem;
 
-QuietStdout::QuietStdout()
-{
-    std::fflush(stdout);
-    saved_ = dup(STDOUT_FILENO);
-    const int null = open("/dev/null", O_WRONLY);
-    if (null >= 0) {
-        dup2(null, STDOUT_FILENO);
-        close(null);
-    }
-}
-
-QuietStdout::~QuietStdout()
-{
-    std::fflush(stdout);
-    if (saved_ >= 0) {
-        dup2(saved_, STDOUT_FILENO);
-        close(saved_);
-    }
-}
-
 ToolboxModel::ToolboxModel()
 {
-    QuietStdout quiet;
+    QuietStream quiet(stdout);
     engine = std::make_unique<REngine>();
     resolver = std::make_unique<RecordingTextureResolver>(engine.get());
 }
 
 ToolboxModel::~ToolboxModel()
 {
-    QuietStdout quiet;
+    QuietStream quiet(stdout);
     engine.reset();
 }
 
@@ -103,7 +81,7 @@ bool loadAse(const std::string& path, const ModelLoadOptions& options, ToolboxMo
     loader.setTextureResolver(model.resolver.get());
     bool ok;
     {
-        QuietStdout quiet;
+        QuietStream quiet(stdout);
         ok = loader.read(path);
     }
     model.fromAse = true;
@@ -159,7 +137,7 @@ bool loadModelFile(const std::string& path, ToolboxModel& model, std::string& er
     model.root = engine.createFrame();
     CSceneFrame* loaded;
     {
-        QuietStdout quiet;
+        QuietStream quiet(stdout);
         loaded = file.load(path, model.root);
     }
     if (loaded == nullptr) {
@@ -239,7 +217,7 @@ bool inspectModel(const std::string& path, InspectReport& report, std::string& e
     std::vector<InspectReport> frameList, geometryList, materialList, textureList;
     int geometries = 0, weldProblems = 0;
     size_t geometryIndex = 0;
-    QuietStdout quiet;  // welding reports meshes it refuses on the console
+    QuietStream quiet(stdout);  // welding reports meshes it refuses on the console
     for (const CSceneFrame* f : frames) {
         if (frameList.size() < kMaxListed) {
             InspectReport fr;

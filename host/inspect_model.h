@@ -16,19 +16,6 @@ class REngine;
 class RMaterial;
 class RecordingTextureResolver;
 
-// Sends standard output to /dev/null while it lives (the engine and the
-// loaders print progress the toolbox's own output must not carry).
-class QuietStdout {
-public:
-    QuietStdout();
-    ~QuietStdout();
-    QuietStdout(const QuietStdout&) = delete;
-    QuietStdout& operator=(const QuietStdout&) = delete;
-
-private:
-    int saved_ = -1;
-};
-
 struct ModelLoadOptions {
     float scale = 0.1f;       // the car's
     std::string textureDir;   // ASE only; empty: "texture/" beside the file

@@ -12,6 +12,7 @@
 #include "graphics/scene_frame.h"
 #include "graphics/texture_resolver.h"
 #include "host/png_file.h"
+#include "host/quiet_stream.h"
 #include "services/ini_reader.h"
 
 namespace fs = std::filesystem;
@@ -29,7 +30,7 @@ std::string skinFolder(const fs::path& modelDir, const std::string& skin)
     std::string name = skin;
     if (name.empty() && fs::is_regular_file(modelDir / "cfg.ini")) {
         CIniReader cfg;
-        QuietStdout quiet;
+        QuietStream quiet(stdout);
         cfg.load((modelDir / "cfg.ini").string());
         name = cfg.getString("CURRENT", "SKIN");
     }
@@ -70,7 +71,7 @@ bool ModelPicture::load(const std::string& modelPath, std::string& error)
     engine.deviceFactory = &gl_;
     bool drawing;
     {
-        QuietStdout quiet;  // the engine reports its device steps on the console
+        QuietStream quiet(stdout);  // the engine reports its device steps on the console
         drawing = engine.init(nullptr, nullptr);
     }
     if (!drawing) {
@@ -93,7 +94,7 @@ bool ModelPicture::load(const std::string& modelPath, std::string& error)
         return false;
     }
     {
-        QuietStdout quiet;
+        QuietStream quiet(stdout);
         model_.root->buildBuffers();
     }
     // Front left, a little above: the side, the nose and the roof at once,

@@ -1,47 +1,15 @@
 #include "host/run_sound.h"
 
-#include <cstdio>
-
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "car/icar.h"
 #include "host/car_console.h"
 #include "host/file_commit.h"
+#include "host/quiet_stream.h"
 #include "sound/sound_buffer.h"
 #include "sound/sound_channel.h"
 
 namespace {
 constexpr int kRoadChannel = 7;  // the host keeps its road noise here; the car modulates it
 constexpr float kListenerAbove = 0.5f;  // m: the driver's ears above the body's origin
-
-// Standard error sent to /dev/null for the object's life. The sound
-// libraries report a missing device in several lines of their own; the run
-// says it in one line of its own instead.
-class QuietStandardError {
-public:
-    QuietStandardError() : saved_(dup(2))
-    {
-        std::fflush(stderr);
-        const int null = open("/dev/null", O_WRONLY);
-        if (null >= 0) {
-            dup2(null, 2);
-            close(null);
-        }
-    }
-    ~QuietStandardError()
-    {
-        std::fflush(stderr);
-        if (saved_ < 0) return;
-        dup2(saved_, 2);
-        close(saved_);
-    }
-    QuietStandardError(const QuietStandardError&) = delete;
-    QuietStandardError& operator=(const QuietStandardError&) = delete;
-
-private:
-    int saved_;
-};
 }  // namespace
 
 RunSound::~RunSound() { release(); }
@@ -50,7 +18,9 @@ bool RunSound::start(ICar& car, const std::string& wavPath, bool live, std::stri
 {
     if (wavPath.empty() && live) {
         {
-            QuietStandardError quiet;
+            // The sound libraries report a missing device in several lines
+            // of their own; the run says it in one.
+            QuietStream quiet(stderr);
             mixer_ = std::make_unique<ROpenALMixer>(ROpenALMixer::Output::Device);
         }
         if (mixer_->isOpen() && !mixer_->isLoopback()) {
