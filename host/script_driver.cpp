@@ -1,62 +1,43 @@
 #include "host/script_driver.h"
 
 #include <cmath>
-#include <fstream>
-#include <sstream>
+#include <cstdlib>
+
+#include "host/timed_lines.h"
 
 bool ScriptDriver::load(const std::string& path, std::string& error)
 {
-    std::ifstream in(path);
-    if (!in) {
-        error = "cannot open the driver script " + path;
-        return false;
-    }
     events_.clear();
     next_ = 0;
     held_ = DriverInputs{};
-    std::string line;
-    int lineNo = 0;
-    float last = 0;
-    while (std::getline(in, line)) {
-        ++lineNo;
-        const size_t hash = line.find('#');
-        if (hash != std::string::npos) line.resize(hash);
-        std::istringstream words(line);
-        float time;
-        std::string control, value;
-        if (!(words >> time)) {
-            if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-            error = path + ":" + std::to_string(lineNo) + ": expected a time in seconds";
-            return false;
-        }
-        auto fail = [&](const std::string& why) {
-            error = path + ":" + std::to_string(lineNo) + ": " + why;
-            return false;
-        };
-        if (!std::isfinite(time) || time < last) return fail("times must not go backwards");
-        last = time;
-        if (!(words >> control >> value)) return fail("expected a control and a value");
-        Event e{time, Control::Steering, 0};
-        if (control == "shift") {
-            if (value != "up" && value != "down") return fail("shift takes 'up' or 'down'");
-            e.control = value == "up" ? Control::ShiftUp : Control::ShiftDown;
-        } else {
-            char* end = nullptr;
-            e.value = std::strtof(value.c_str(), &end);
-            if (*end != '\0' || !std::isfinite(e.value)) return fail("'" + value + "' is not a number");
-            if (control == "steering") {
-                if (e.value < -1 || e.value > 1) return fail("steering runs from -1 to 1");
-                e.control = Control::Steering;
-            } else if (control == "throttle" || control == "brake") {
-                if (e.value < 0 || e.value > 1) return fail(control + " runs from 0 to 1");
-                e.control = control == "throttle" ? Control::Throttle : Control::Brake;
+    return readTimedLines(
+        path, "driver script",
+        [&](double time, const std::vector<std::string>& words, std::string& why) {
+            if (words.size() != 2) return why = "expected a control and a value", false;
+            const std::string& control = words[0];
+            const std::string& value = words[1];
+            Event e{static_cast<float>(time), Control::Steering, 0};
+            if (control == "shift") {
+                if (value != "up" && value != "down") return why = "shift takes 'up' or 'down'", false;
+                e.control = value == "up" ? Control::ShiftUp : Control::ShiftDown;
             } else {
-                return fail("unknown control '" + control + "' (steering, throttle, brake, shift)");
+                char* end = nullptr;
+                e.value = std::strtof(value.c_str(), &end);
+                if (*end != '\0' || !std::isfinite(e.value)) return why = "'" + value + "' is not a number", false;
+                if (control == "steering") {
+                    if (e.value < -1 || e.value > 1) return why = "steering runs from -1 to 1", false;
+                    e.control = Control::Steering;
+                } else if (control == "throttle" || control == "brake") {
+                    if (e.value < 0 || e.value > 1) return why = control + " runs from 0 to 1", false;
+                    e.control = control == "throttle" ? Control::Throttle : Control::Brake;
+                } else {
+                    return why = "unknown control '" + control + "' (steering, throttle, brake, shift)", false;
+                }
             }
-        }
-        events_.push_back(e);
-    }
-    return true;
+            events_.push_back(e);
+            return true;
+        },
+        error);
 }
 
 void ScriptDriver::drive(const CarState& car, float, DriverInputs& inputs)

@@ -1,48 +1,26 @@
 #include "host/window/key_script.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include "host/timed_lines.h"
 
 bool KeyScript::load(const std::string& path, std::string& error)
 {
-    std::ifstream in(path);
-    if (!in) return error = "cannot open the key file " + path, false;
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        const auto fail = [&](const std::string& why) {
-            error = path + ":" + std::to_string(number) + ": " + why;
-            return false;
-        };
-        line = line.substr(0, line.find('#'));
-        std::istringstream words(line);
-        std::vector<std::string> parts;
-        for (std::string word; words >> word;) parts.push_back(word);
-        if (parts.empty()) continue;
-        if (parts.size() < 3) return fail("expected TIME KEY down|up");
-        KeyEvent event;
-        char* end = nullptr;
-        errno = 0;
-        event.time = std::strtod(parts[0].c_str(), &end);
-        if (*end != '\0' || errno != 0 || !std::isfinite(event.time) || event.time < 0)
-            return fail("'" + parts[0] + "' is not a time in seconds");
-        if (!events_.empty() && event.time < events_.back().time)
-            return fail("the times must not go back (" + parts[0] + " s after " +
-                        std::to_string(events_.back().time) + " s)");
-        // Names may hold spaces ("Left Shift"): all words between the time
-        // and the last one.
-        std::string name = parts[1];
-        for (size_t i = 2; i + 1 < parts.size(); ++i) name += " " + parts[i];
-        event.key = SDL_GetKeyFromName(name.c_str());
-        if (event.key == SDLK_UNKNOWN) return fail("'" + name + "' is not a key name SDL knows");
-        if (parts.back() != "down" && parts.back() != "up")
-            return fail("'" + parts.back() + "' is neither down nor up");
-        event.down = parts.back() == "down";
-        events_.push_back(event);
-    }
-    return true;
+    events_.clear();
+    next_ = 0;
+    return readTimedLines(
+        path, "key file",
+        [&](double time, const std::vector<std::string>& words, std::string& why) {
+            if (words.size() < 2) return why = "expected TIME KEY down|up", false;
+            // Names may hold spaces ("Left Shift"): all words but the last.
+            std::string name = words[0];
+            for (size_t i = 1; i + 1 < words.size(); ++i) name += " " + words[i];
+            const SDL_Keycode key = SDL_GetKeyFromName(name.c_str());
+            if (key == SDLK_UNKNOWN) return why = "'" + name + "' is not a key name SDL knows", false;
+            if (words.back() != "down" && words.back() != "up")
+                return why = "'" + words.back() + "' is neither down nor up", false;
+            events_.push_back({time, key, words.back() == "down"});
+            return true;
+        },
+        error);
 }
 
 bool KeyScript::pushDue(double time, Uint32 windowId)

@@ -118,11 +118,11 @@ TEST(ScriptDriver, HoldsInputsPressesShiftsOnceAndReportsBadLines) {
 
     // Lines it cannot use are refused with their number.
     const std::pair<const char*, const char*> cases[] = {
-        {"1 throttle 1\n0.5 brake 1\n", ":2: times must not go backwards"},
+        {"1 throttle 1\n0.5 brake 1\n", ":2: the times must not go backwards"},
         {"0 throttle 1.5\n", ":1: throttle runs from 0 to 1"},
         {"0 horn 1\n", ":1: unknown control 'horn'"},
         {"0 shift sideways\n", ":1: shift takes 'up' or 'down'"},
-        {"soon throttle 1\n", ":1: expected a time in seconds"},
+        {"soon throttle 1\n", ":1: 'soon' is not a time in seconds"},
     };
     for (const auto& [text, message] : cases) {
         std::ofstream(dir / "bad.txt") << text;
